@@ -1,0 +1,114 @@
+#include "registration/registry_primitives.h"
+
+#include "platform/registry_api.h"
+
+#include <cstring>
+
+namespace txr {
+namespace {
+
+// Registry key names are at most 255 characters; enumerating with room for
+// all of them means no subkey is ever passed over for its name's length.
+constexpr DWORD kKeyNameSize = 256;
+constexpr DWORD kCopyValueNameSize = 80;
+constexpr DWORD kCopyValueDataSize = 256;
+
+}  // namespace
+
+LONG QueryRegistryDword(HKEY key, const char* name, DWORD* value) {
+    DWORD read = *value;
+    DWORD size = sizeof read;
+    LONG status = reg::QueryValue(key, name, nullptr, reinterpret_cast<BYTE*>(&read), &size);
+    if (status == ERROR_SUCCESS) *value = read;
+    return status;
+}
+
+LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size) {
+    if (size == 0) return ERROR_MORE_DATA;
+    DWORD length = size;
+    LONG status = reg::QueryValue(key, name, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
+    if (status != ERROR_SUCCESS) {
+        buffer[0] = '\0';
+        return status;
+    }
+    if (length > size) length = size;  // never trust a size beyond the buffer
+    if (length == 0 || buffer[length - 1] != '\0') {
+        if (length >= size) {  // no room left for the missing terminator
+            buffer[0] = '\0';
+            return ERROR_MORE_DATA;
+        }
+        buffer[length] = '\0';
+    }
+    return ERROR_SUCCESS;
+}
+
+LONG DeleteKeyTree(HKEY parent, const char* path) {
+    reg::Key key;
+    LONG status = reg::Open(parent, path, kFullAccess, key.receive());
+    if (status != ERROR_SUCCESS) return status;
+
+    // Each removal shifts the remaining children down, so the walk takes the
+    // first remaining child again; a child that survives its removal is
+    // stepped over so that the walk always ends.
+    DWORD index = 0;
+    char name[kKeyNameSize];
+    for (;;) {
+        DWORD length = sizeof name;
+        if (reg::EnumKey(key.get(), index, name, &length) != ERROR_SUCCESS) break;
+        DeleteKeyTree(key.get(), name);
+
+        char after[kKeyNameSize];
+        length = sizeof after;
+        if (reg::EnumKey(key.get(), index, after, &length) == ERROR_SUCCESS &&
+            std::strcmp(after, name) == 0) {
+            ++index;
+        }
+    }
+    status = key.Close();
+    reg::DeleteKey(parent, path);
+    return status;
+}
+
+LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                 const char* destinationPath) {
+    reg::Key source;
+    LONG status = reg::Open(sourceParent, sourcePath, kFullAccess, source.receive());
+    if (status != ERROR_SUCCESS) return status;
+    reg::Key destination;
+    status = reg::Create(destinationParent, destinationPath, kProductKeyClass, kFullAccess,
+                         destination.receive());
+    if (status != ERROR_SUCCESS) return status;
+
+    for (DWORD index = 0;; ++index) {
+        char name[kCopyValueNameSize];
+        BYTE data[kCopyValueDataSize];
+        DWORD nameLength = sizeof name;
+        DWORD dataLength = sizeof data;
+        DWORD type = 0;
+        if (reg::EnumValue(source.get(), index, name, &nameLength, &type, data, &dataLength) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        reg::SetValue(destination.get(), name, type, data, dataLength);
+    }
+
+    for (DWORD index = 0;; ++index) {
+        char name[kKeyNameSize];
+        DWORD length = sizeof name;
+        if (reg::EnumKey(source.get(), index, name, &length) != ERROR_SUCCESS) break;
+        CopyKeyTree(source.get(), name, destination.get(), name);
+    }
+    return ERROR_SUCCESS;
+}
+
+bool AppendBackslash(char* path, std::size_t size) {
+    std::size_t length = strnlen(path, size);
+    if (length == 0 || length >= size) return length == 0;
+    if (*CharPrevA(path, path + length) == '\\') return true;
+    if (length + 1 >= size) return false;
+    path[length] = '\\';
+    path[length + 1] = '\0';
+    return true;
+}
+
+}  // namespace txr

@@ -1,0 +1,56 @@
+// The lowest registry layer of the library: single-value readers, the
+// subtree deletion and copy, and the trailing-backslash rule for paths.
+// Results are the registry's own status codes (ERROR_SUCCESS is 0).
+#pragma once
+
+#include <windows.h>
+
+#include <cstddef>
+
+namespace txr {
+
+// Class string of every key created for the product.
+constexpr const char* kProductKeyClass = "Corvel";
+// "Full access": read plus the rights to set values and create subkeys.
+constexpr REGSAM kFullAccess = KEY_READ | KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+// "Query access": the right to query values only.
+constexpr REGSAM kQueryAccess = KEY_QUERY_VALUE;
+// "Read access": the standard read rights.
+constexpr REGSAM kReadAccess = KEY_READ;
+
+// Reads a value of at most 4 bytes into *value (its type is not examined).
+// A larger value, or a missing one, gives a non-zero status and leaves
+// *value as it was.  A shorter value overwrites only its own bytes.
+LONG QueryRegistryDword(HKEY key, const char* name, DWORD* value);
+
+// Reads a value (null name: the default value) into buffer[size] as text.
+// Succeeds only when the value, with a terminator, fits the buffer; the
+// buffer is then always terminated (a stored value that lacks its
+// terminator is terminated when there is room for one).  On any failure the
+// buffer holds the empty text.  The type is not examined.
+LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size);
+
+// Deletes parent\path with all its subkeys, deepest first.  Returns the
+// status of opening the key (nothing is deleted when it fails), else the
+// status of closing it; the final deletion's status is not reported.  A
+// child that cannot be deleted is passed over, never retried forever.
+LONG DeleteKeyTree(HKEY parent, const char* path);
+
+// Merges sourceParent\sourcePath into destinationParent\destinationPath
+// (created with the product class when missing): values of the same names
+// are overwritten, others stay.  Values are enumerated with an 80-character
+// name buffer and 256 bytes of data; the first value that does not fit ends
+// the copying of that key's values.  Subkeys are copied recursively;
+// failures inside them are ignored.  Returns 0, or the status of the failed
+// open of the source or create of the destination (then nothing is made).
+LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                 const char* destinationPath);
+
+// Adds a backslash to a non-empty path that does not end in one.  Returns
+// false, leaving the path unchanged, when buffer[size] has no room for it.
+bool AppendBackslash(char* path, std::size_t size);
+
+template <std::size_t N>
+bool AppendBackslash(char (&path)[N]) { return AppendBackslash(path, N); }
+
+}  // namespace txr

@@ -1,0 +1,53 @@
+# Shared by the scripts: a throwaway 32-bit Wine prefix and an X display.
+# Source it, then call txr_wine_prefix DIR and txr_start_display.
+
+export WINEARCH=win32
+export WINEDEBUG=-all
+# No Mono or Gecko installers on a fresh prefix.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+txr_cleanup_pids=()
+
+# Creates a fresh prefix at $1 without the z: drive (a drive scan would walk
+# the whole machine through it) and keeps one Wine server alive for the run.
+txr_wine_prefix() {
+    export WINEPREFIX="$1"
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$(dirname "$WINEPREFIX")"
+    wineboot -i >/dev/null 2>&1
+    wineserver -w
+    rm -f "$WINEPREFIX/dosdevices/z:"
+}
+
+# Maps drive letter $1 (e.g. x) to folder $2 in the current prefix; takes
+# effect for the next Wine server.
+txr_map_drive() {
+    ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:"
+}
+
+# Starts the persistent Wine server for the current prefix.
+txr_start_wineserver() {
+    wineserver -k >/dev/null 2>&1 || true
+    wineserver -w
+    wineserver -p
+    # The first program of a session starts Wine's own services; start them
+    # here, with their output going nowhere, so that they do not hold the
+    # output pipes of the first test open.
+    wine cmd.exe /c exit >/dev/null 2>&1 </dev/null || true
+}
+
+# Starts Xvfb on a free display and exports DISPLAY.
+txr_start_display() {
+    local n=90
+    while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    txr_cleanup_pids+=("$!")
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+}
+
+txr_cleanup() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1 || true
+    for pid in "${txr_cleanup_pids[@]}"; do kill "$pid" >/dev/null 2>&1 || true; done
+}

@@ -1,0 +1,73 @@
+#include "tests/support/seams.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace txr::test {
+
+ScriptedPrompts::ScriptedPrompts() {
+    prompt::SetMessageBoxHook([this](const prompt::MessageBoxRequest& request) {
+        shown_.push_back(Shown{request.owner, request.text ? request.text : "",
+                               request.caption ? request.caption : "<default>", request.style});
+        if (!answers_.empty()) {
+            int answer = answers_.front();
+            answers_.pop_front();
+            return answer;
+        }
+        switch (request.style & MB_TYPEMASK) {
+        case MB_YESNO:
+        case MB_YESNOCANCEL: return IDYES;
+        case MB_RETRYCANCEL: return IDRETRY;
+        case MB_ABORTRETRYIGNORE: return IDABORT;
+        default: return IDOK;
+        }
+    });
+}
+
+ScriptedPrompts::~ScriptedPrompts() { prompt::SetMessageBoxHook({}); }
+
+RegistryFaults::RegistryFaults() {
+    reg::SetFaultHook([this](const reg::Call& call) { return Judge(call); });
+}
+
+RegistryFaults::~RegistryFaults() { reg::SetFaultHook({}); }
+
+LONG RegistryFaults::Judge(const reg::Call& call) {
+    ++count_;
+    calls_.push_back(call);
+    for (const Entry& entry : rules_) {
+        if (entry.rule(call)) {
+            ++failed_;
+            return entry.status;
+        }
+    }
+    return ERROR_SUCCESS;
+}
+
+void RegistryFaults::FailWhen(Rule rule, LONG status) {
+    rules_.push_back(Entry{std::move(rule), status});
+}
+
+void RegistryFaults::Fail(reg::Op op, const std::string& target, LONG status) {
+    FailWhen([op, target](const reg::Call& call) {
+        return call.op == op && EndsWithNoCase(reg::Describe(call), target);
+    }, status);
+}
+
+void RegistryFaults::FailNth(unsigned n, LONG status) {
+    FailWhen([this, n](const reg::Call&) { return count_ == n; }, status);
+}
+
+bool EndsWithNoCase(const std::string& text, const std::string& suffix) {
+    if (suffix.size() > text.size()) return false;
+    return std::equal(suffix.rbegin(), suffix.rend(), text.rbegin(), [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) ==
+               std::tolower(static_cast<unsigned char>(b));
+    });
+}
+
+FakeClock::FakeClock(DWORD start) : now_(start) { clock::SetClock(this); }
+
+FakeClock::~FakeClock() { clock::SetClock(nullptr); }
+
+}  // namespace txr::test

@@ -1,0 +1,252 @@
+// Registry primitives: the readers, the subtree deletion and copy, and the
+// trailing-backslash rule.
+#include "registration/registry_primitives.h"
+
+#include "tests/support/library_test.h"
+#include "tests/support/registry_tree.h"
+#include "tests/support/seams.h"
+
+#include <cstring>
+#include <string>
+
+namespace txr::test {
+namespace {
+
+using RegistryPrimitivesTest = LibraryTest;
+
+HKEY OpenTestKey(const char* path) {
+    HKEY key = nullptr;
+    EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_LOCAL_MACHINE, path, 0, nullptr, 0,
+                                             KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    return key;
+}
+
+TEST_F(RegistryPrimitivesTest, DwordReaderTakesValuesOfAtMostFourBytes) {
+    SetDword(HKEY_LOCAL_MACHINE, "T", "Four", 0x01020304);
+    SetValue(HKEY_LOCAL_MACHINE, "T", "Five", Binary({1, 2, 3, 4, 5}));
+    SetValue(HKEY_LOCAL_MACHINE, "T", "One", Binary({0x07}));
+    SetString(HKEY_LOCAL_MACHINE, "T", "Text", "ab");
+    HKEY key = OpenTestKey("T");
+
+    DWORD value = 0xAAAAAAAA;
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryDword(key, "Four", &value));
+    EXPECT_EQ(0x01020304u, value);
+
+    value = 0xAAAAAAAA;
+    EXPECT_NE(ERROR_SUCCESS, QueryRegistryDword(key, "Five", &value));
+    EXPECT_EQ(0xAAAAAAAAu, value) << "a larger value leaves the number untouched";
+
+    value = 0xAAAAAAAA;
+    EXPECT_NE(ERROR_SUCCESS, QueryRegistryDword(key, "Missing", &value));
+    EXPECT_EQ(0xAAAAAAAAu, value);
+
+    value = 0xAAAAAAAA;
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryDword(key, "One", &value));
+    EXPECT_EQ(0xAAAAAA07u, value) << "a shorter value overwrites only its own bytes";
+
+    value = 0;
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryDword(key, "Text", &value)) << "type not examined";
+    EXPECT_EQ(0x00006261u, value);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryPrimitivesTest, StringReaderReturnsOnlyTerminatedTextsThatFit) {
+    SetString(HKEY_LOCAL_MACHINE, "T", "", "default");
+    SetString(HKEY_LOCAL_MACHINE, "T", "Exact", std::string(9, 'x'));  // 10 bytes with NUL
+    SetString(HKEY_LOCAL_MACHINE, "T", "Long", std::string(10, 'y'));
+    SetValue(HKEY_LOCAL_MACHINE, "T", "Unterminated", Binary({'a', 'b', 'c'}, REG_SZ));
+    SetValue(HKEY_LOCAL_MACHINE, "T", "UnterminatedFull", Binary(std::vector<BYTE>(10, 'z'), REG_SZ));
+    SetValue(HKEY_LOCAL_MACHINE, "T", "Empty", Binary({}, REG_SZ));
+    HKEY key = OpenTestKey("T");
+
+    char buffer[10];
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryString(key, nullptr, buffer, sizeof buffer));
+    EXPECT_STREQ("default", buffer);
+
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryString(key, "Exact", buffer, sizeof buffer));
+    EXPECT_EQ(std::string(9, 'x'), buffer);
+
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_NE(ERROR_SUCCESS, QueryRegistryString(key, "Long", buffer, sizeof buffer));
+    EXPECT_STREQ("", buffer) << "nothing usable stays after a failure";
+
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryString(key, "Unterminated", buffer, sizeof buffer));
+    EXPECT_STREQ("abc", buffer);
+
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_NE(ERROR_SUCCESS, QueryRegistryString(key, "UnterminatedFull", buffer, sizeof buffer));
+    EXPECT_STREQ("", buffer);
+
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(ERROR_SUCCESS, QueryRegistryString(key, "Empty", buffer, sizeof buffer));
+    EXPECT_STREQ("", buffer);
+
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_NE(ERROR_SUCCESS, QueryRegistryString(key, "Missing", buffer, sizeof buffer));
+    EXPECT_STREQ("", buffer);
+    RegCloseKey(key);
+}
+
+TEST_F(RegistryPrimitivesTest, DeleteKeyTreeRemovesNestedKeysAndTheKeyItself) {
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Doomed\\A\\A1\\A11", "v", "1");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Doomed\\A\\A2", "v", "2");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Doomed\\B", "", "3");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Doomed", "w", "4");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Sibling", "v", "kept");
+
+    EXPECT_EQ(ERROR_SUCCESS, DeleteKeyTree(HKEY_LOCAL_MACHINE, "Top\\Doomed"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Top\\Doomed"));
+    EXPECT_EQ("kept", GetString(HKEY_LOCAL_MACHINE, "Top\\Sibling", "v"));
+}
+
+TEST_F(RegistryPrimitivesTest, DeleteKeyTreeOnAMissingKeyReportsAndRemovesNothing) {
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Other", "v", "kept");
+    RegTree before = ReadTree(HKEY_LOCAL_MACHINE, "");
+    EXPECT_NE(ERROR_SUCCESS, DeleteKeyTree(HKEY_LOCAL_MACHINE, "Top\\Missing"));
+    EXPECT_EQ(before, ReadTree(HKEY_LOCAL_MACHINE, ""));
+}
+
+TEST_F(RegistryPrimitivesTest, DeleteKeyTreeStepsOverAChildThatCannotBeDeleted) {
+    SetString(HKEY_LOCAL_MACHINE, "Top\\A", "v", "1");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Stuck\\Inner", "v", "2");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\Z", "v", "3");
+    RegistryFaults faults;
+    faults.Fail(reg::Op::DeleteKey, "Top\\Stuck");
+    faults.Fail(reg::Op::Open, "Top\\Stuck\\Inner");
+
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Top");
+    EXPECT_LT(faults.callCount(), 100u) << "the walk must end";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Top\\A"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Top\\Z")) << "children after it are still removed";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, "Top\\Stuck\\Inner"));
+}
+
+TEST_F(RegistryPrimitivesTest, DeleteKeyTreeHandlesLongKeyNames) {
+    std::string longName(200, 'k');
+    SetString(HKEY_LOCAL_MACHINE, "Top\\" + longName + "\\deep", "v", "1");
+    SetString(HKEY_LOCAL_MACHINE, "Top\\short", "v", "1");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Top");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Top"));
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeMergesIntoAnExistingDestination) {
+    RegTree source = {
+        {"", {{"", Sz("root default")}, {"Same", Sz("from source")}, {"Num", Dword(7)}}},
+        {"Child", {{"x", Binary({1, 2, 3})}}},
+        {"Child\\Grand", {{"", Sz("g")}}},
+        {"Empty", {}},
+    };
+    WriteTree(HKEY_CLASSES_ROOT, "Src", source);
+    WriteTree(HKEY_CLASSES_ROOT, "Dst", {
+        {"", {{"Same", Sz("old")}, {"Other", Sz("stays")}}},
+        {"Mine", {{"m", Dword(1)}}},
+    });
+
+    EXPECT_EQ(ERROR_SUCCESS, CopyKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst"));
+
+    RegTree expected = source;
+    expected[""]["Other"] = Sz("stays");
+    expected["Mine"] = {{"m", Dword(1)}};
+    RegTree copied = ReadTree(HKEY_CLASSES_ROOT, "Dst");
+    EXPECT_EQ(expected, copied) << Dump(copied);
+    EXPECT_EQ(source, ReadTree(HKEY_CLASSES_ROOT, "Src")) << "the source is left as it was";
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeCreatesTheDestinationWithTheProductClass) {
+    SetString(HKEY_CLASSES_ROOT, "Src", "", "x");
+    ASSERT_EQ(ERROR_SUCCESS, CopyKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "New\\Dst"));
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CLASSES_ROOT, "New\\Dst", 0, KEY_READ, &key));
+    char keyClass[32] = "";
+    DWORD length = sizeof keyClass;
+    RegQueryInfoKeyA(key, keyClass, &length, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                     nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    EXPECT_STREQ("Corvel", keyClass);
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeStopsAtTheFirstValueOver256BytesButCopiesSubkeys) {
+    // Values enumerate in name order here, as they were written.
+    SetString(HKEY_CLASSES_ROOT, "Src", "A", "first");
+    SetValue(HKEY_CLASSES_ROOT, "Src", "Big", Binary(std::vector<BYTE>(257, 0x55)));
+    SetString(HKEY_CLASSES_ROOT, "Src", "C", "after the big one");
+    SetValue(HKEY_CLASSES_ROOT, "Src", "Fits", Binary(std::vector<BYTE>(256, 0x66)));
+    SetString(HKEY_CLASSES_ROOT, "Src\\Sub", "s", "subkey value");
+
+    EXPECT_EQ(ERROR_SUCCESS, CopyKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst"));
+    RegTree copied = ReadTree(HKEY_CLASSES_ROOT, "Dst");
+    RegTree expected = {
+        {"", {{"A", Sz("first")}}},
+        {"Sub", {{"s", Sz("subkey value")}}},
+    };
+    EXPECT_EQ(expected, copied) << Dump(copied);
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeStopsAtAValueNameOf80Characters) {
+    // Values enumerate in name order here: the long name comes second.
+    SetString(HKEY_CLASSES_ROOT, "Src", std::string(79, 'a'), "fits");
+    SetString(HKEY_CLASSES_ROOT, "Src", std::string(80, 'b'), "too long a name");
+    SetString(HKEY_CLASSES_ROOT, "Src", "c", "after");
+    CopyKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst");
+    RegTree copied = ReadTree(HKEY_CLASSES_ROOT, "Dst");
+    RegTree expected = {{"", {{std::string(79, 'a'), Sz("fits")}}}};
+    EXPECT_EQ(expected, copied) << Dump(copied);
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeKeepsSubkeysWithLongNames) {
+    std::string longName(120, 'q');
+    SetString(HKEY_CLASSES_ROOT, "Src\\" + longName, "", "long");
+    SetString(HKEY_CLASSES_ROOT, "Src\\zz", "", "after");
+    CopyKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst");
+    EXPECT_EQ("long", GetString(HKEY_CLASSES_ROOT, "Dst\\" + longName, ""));
+    EXPECT_EQ("after", GetString(HKEY_CLASSES_ROOT, "Dst\\zz", ""));
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeFromAMissingSourceCreatesNothing) {
+    EXPECT_NE(ERROR_SUCCESS, CopyKeyTree(HKEY_CLASSES_ROOT, "Missing", HKEY_CLASSES_ROOT, "Dst"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Dst"));
+}
+
+TEST_F(RegistryPrimitivesTest, CopyKeyTreeReportsAFailedCreate) {
+    SetString(HKEY_CLASSES_ROOT, "Src", "", "x");
+    RegistryFaults faults;
+    faults.Fail(reg::Op::Create, "HKCR\\Dst", ERROR_ACCESS_DENIED);
+    EXPECT_EQ(ERROR_ACCESS_DENIED,
+              CopyKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst"));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Dst"));
+}
+
+TEST(AppendBackslashTest, AddsExactlyOneBackslashToANonEmptyPath) {
+    char path[16] = "C:\\X";
+    EXPECT_TRUE(AppendBackslash(path));
+    EXPECT_STREQ("C:\\X\\", path);
+    EXPECT_TRUE(AppendBackslash(path));
+    EXPECT_STREQ("C:\\X\\", path);
+
+    char empty[4] = "";
+    EXPECT_TRUE(AppendBackslash(empty));
+    EXPECT_STREQ("", empty);
+}
+
+TEST(AppendBackslashTest, LeavesAFullBufferUnchanged) {
+    char path[260];
+    std::memset(path, 'p', 259);
+    path[259] = '\0';
+    char guard = 'G';
+    EXPECT_FALSE(AppendBackslash(path, sizeof path));
+    EXPECT_EQ(259u, std::strlen(path));
+    EXPECT_EQ('G', guard);
+
+    char fits[260];
+    std::memset(fits, 'p', 258);
+    fits[258] = '\0';
+    EXPECT_TRUE(AppendBackslash(fits, sizeof fits));
+    EXPECT_EQ(259u, std::strlen(fits));
+    EXPECT_EQ('\\', fits[258]);
+}
+
+}  // namespace
+}  // namespace txr::test
