@@ -23,7 +23,9 @@ LONG QueryRegistryDword(HKEY key, const char* name, DWORD* value) {
     return status;
 }
 
-LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size) {
+LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size,
+                         DWORD* storedBytes) {
+    if (storedBytes) *storedBytes = 0;
     if (size == 0) return ERROR_MORE_DATA;
     DWORD length = size;
     LONG status = reg::QueryValue(key, name, nullptr, reinterpret_cast<BYTE*>(buffer), &length);
@@ -39,6 +41,7 @@ LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size) {
         }
         buffer[length] = '\0';
     }
+    if (storedBytes) *storedBytes = length;
     return ERROR_SUCCESS;
 }
 

@@ -27,8 +27,10 @@ LONG QueryRegistryDword(HKEY key, const char* name, DWORD* value);
 // Succeeds only when the value, with a terminator, fits the buffer; the
 // buffer is then always terminated (a stored value that lacks its
 // terminator is terminated when there is room for one).  On any failure the
-// buffer holds the empty text.  The type is not examined.
-LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size);
+// buffer holds the empty text.  The type is not examined.  storedBytes,
+// when given, receives the number of bytes the value holds (0 on failure).
+LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size,
+                         DWORD* storedBytes = nullptr);
 
 // Deletes parent\path with all its subkeys, deepest first.  Returns the
 // status of opening the key (nothing is deleted when it fails), else the
