@@ -135,6 +135,16 @@ int AddPluginExtension(const char* keyName, const char* extension) {
     return reg::SetString(key.get(), nullptr, keyName) == ERROR_SUCCESS ? 1 : 0;
 }
 
+std::string ExtensionOwner(const char* extension) {
+    char path[kPluginPathSize * 2];
+    if (!IsUsableExtension(extension) || !ExtensionKeyPath(extension, path)) return {};
+    reg::Key key;
+    if (reg::Open(HKEY_LOCAL_MACHINE, path, kReadAccess, key.receive()) != ERROR_SUCCESS) return {};
+    char owner[kPluginPathSize];
+    if (QueryRegistryString(key.get(), nullptr, owner, sizeof owner) != ERROR_SUCCESS) return {};
+    return owner;
+}
+
 int DeletePluginExtension(const char* extension) {
     char path[kPluginPathSize * 2];
     if (!IsUsableExtension(extension) || !ExtensionKeyPath(extension, path)) return 0;

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace txr {
 
 // The plug-in configuration under HKEY_LOCAL_MACHINE, with its trailing
@@ -44,6 +46,9 @@ void FillExtensionList(HWND dialog, int listBoxId, const char* keyName);
 // and set; 0 when the extension already belongs to a plug-in (it is not
 // taken over), when it is empty or holds a backslash, or on failure.
 int AddPluginExtension(const char* keyName, const char* extension);
+
+// The plug-in that the extension's key names ("" when there is none).
+std::string ExtensionOwner(const char* extension);
 
 // Deletes the extension's key, whichever plug-in it names.  1 on success.
 int DeletePluginExtension(const char* extension);
