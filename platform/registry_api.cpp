@@ -29,9 +29,9 @@ std::string PathOf(HKEY key) {
 }
 
 // Asks the hook about a call; ERROR_SUCCESS means "go ahead".
-LONG Ask(Op op, HKEY key, const char* name, DWORD index = 0) {
+LONG Ask(Op op, HKEY key, const char* name, DWORD index = 0, REGSAM access = 0) {
     if (!Hook()) return ERROR_SUCCESS;
-    Call call{op, PathOf(key), name ? name : "", index};
+    Call call{op, PathOf(key), name ? name : "", index, access};
     return Hook()(call);
 }
 
@@ -55,7 +55,10 @@ std::string Describe(const Call& call) {
 }
 
 LONG Open(HKEY parent, const char* subkey, REGSAM access, HKEY* result) {
-    if (LONG forged = Ask(Op::Open, parent, subkey)) { *result = nullptr; return forged; }
+    if (LONG forged = Ask(Op::Open, parent, subkey, 0, access)) {
+        *result = nullptr;
+        return forged;
+    }
     LONG status = RegOpenKeyExA(parent, subkey, 0, access, result);
     if (status == ERROR_SUCCESS) NoteOpened(parent, subkey, *result);
     else *result = nullptr;
@@ -64,7 +67,10 @@ LONG Open(HKEY parent, const char* subkey, REGSAM access, HKEY* result) {
 
 LONG Create(HKEY parent, const char* subkey, const char* keyClass, REGSAM access,
             HKEY* result, DWORD* disposition) {
-    if (LONG forged = Ask(Op::Create, parent, subkey)) { *result = nullptr; return forged; }
+    if (LONG forged = Ask(Op::Create, parent, subkey, 0, access)) {
+        *result = nullptr;
+        return forged;
+    }
     LONG status = RegCreateKeyExA(parent, subkey, 0, const_cast<char*>(keyClass),
                                   REG_OPTION_NON_VOLATILE, access, nullptr, result,
                                   disposition);

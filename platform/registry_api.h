@@ -38,6 +38,7 @@ struct Call {
     std::string keyPath;
     std::string name;
     DWORD index;  // enumeration index for EnumKey / EnumValue, else 0
+    REGSAM access = 0;  // rights asked for by Open / Create, else 0
 };
 
 // Returns ERROR_SUCCESS to let the call through, or the status to report

@@ -18,6 +18,7 @@
 #define IDD_APP_GENERAL 105
 #define IDD_PLUGIN_LOCATION 4013
 #define IDD_PLUGIN_EXTENSIONS 4014
+#define IDD_CHOOSE_APPLICATION 114
 
 /* A static text without an identifier */
 #define IDC_UNNAMED 65535
@@ -59,6 +60,10 @@
 #define IDC_GENERAL_PROGRESS 1009
 #define IDC_GENERAL_DESCRIPTION_GROUP 1031
 #define IDC_GENERAL_DESCRIPTION 1003
+
+/* Choose Application dialog */
+#define IDC_CHOOSE_TEXT 1033
+#define IDC_CHOOSE_LIST 1032
 
 /* Plug-in Support page */
 #define IDC_PLUGINS_TEXT 1023

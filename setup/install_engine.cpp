@@ -1,10 +1,256 @@
 #include "setup/install_engine.h"
 
+#include "integration/app_table.h"
+#include "platform/bounded_text.h"
+#include "platform/registry_api.h"
+#include "registration/error_log.h"
+#include "registration/registrations.h"
+#include "registration/registry_primitives.h"
+#include "setup/install_record.h"
+#include "setup/library_state.h"
+
+#include <cstring>
+
 namespace txr {
+namespace {
+
+using Registration = int(WINAPI*)(int, HKEY, LPCSTR);
+
+// Marks a step that is not a registration: the saved copy of the system's
+// Quick View entries, made just before the Quick View takeover.
+constexpr Registration kSaveQuickViewCopy = nullptr;
+
+// The install order.
+constexpr Registration kInstallOrder[] = {
+    &TXRRegContextMenu,      &TXRRegNTShellApproved,   kSaveQuickViewCopy,
+    &TXRRegQuickView,        &TXRRegQuickViewOther,    &TXRRegQuickViewDefault,
+    &TXRRegQuickViewCommand, &TXRRegFileViewerClassId, &TXRRegShellExtClassId,
+    &TXRRegExchangeMenu,     &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,
+    &TXRRegTXRSuppAppPath,
+};
+
+// The removal order.
+constexpr Registration kRemoveOrder[] = {
+    &TXRRegContextMenu,       &TXRRegNTShellApproved,  &TXRRegFileViewerClassId,
+    &TXRRegShellExtClassId,   &TXRRegQuickView,        &TXRRegQuickViewOther,
+    &TXRRegQuickViewDefault,  &TXRRegQuickViewCommand, &TXRRegExchangeMenu,
+    &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,     &TXRRegTXRSuppAppPath,
+};
+
+// Texts of the uninstall entry.
+constexpr const char* kUninstallCommandFormat = "%s\\TXRSETUP.EXE -u";
+constexpr const char* kDisplayName = "Orbisel (Workstation)";
+constexpr const char* kApiDllName = "PROGRAM\\TXRSHARE.DLL";
+
+// One logged failure of the install sequence: recorded under the product
+// key with severity 2, and the "errors" mark set.
+struct Failures {
+    HKEY productKey;
+    bool any = false;
+    void Log(int whatFailed, int effect, LONG code) {
+        TXRLogError(productKey, whatFailed, effect, code, kMinor);
+        any = true;
+    }
+    void Check(LONG status, int whatFailed, int effect, LONG code) {
+        if (status != ERROR_SUCCESS) Log(whatFailed, effect, code);
+    }
+};
+
+void WriteUninstallEntry(const char* installPath, Failures& failures) {
+    reg::Key key;
+    if (reg::Create(HKEY_LOCAL_MACHINE, kUninstallKeyPath, kProductKeyClass, kFullAccess,
+                    key.receive()) != ERROR_SUCCESS) {
+        failures.Log(43, 39, 1070);
+        return;
+    }
+    char command[kPathSize + 32];
+    text::FormatTo(command, sizeof command, kUninstallCommandFormat, installPath);
+    failures.Check(reg::SetString(key.get(), "UninstallString", command), 75, 39, 1073);
+    failures.Check(reg::SetString(key.get(), "DisplayName", kDisplayName), 77, 39, 1075);
+    failures.Check(key.Close(), 42, kMsgCloseEffect, 1074);
+}
+
+void WriteApiDll(const char* installPath, Failures& failures) {
+    reg::Key key;
+    if (reg::Create(HKEY_LOCAL_MACHINE, kProductParentKeyPath, kProductKeyClass, kFullAccess,
+                    key.receive()) != ERROR_SUCCESS) {
+        failures.Log(46, 44, 1090);
+        return;
+    }
+    char apiDll[kPathSize + 32];
+    text::FormatTo(apiDll, sizeof apiDll, "%s%s", installPath, kApiDllName);
+    failures.Check(reg::SetString(key.get(), "APIDLL", apiDll), 45, 44, 1091);
+    failures.Check(key.Close(), 47, kMsgCloseEffect, 1092);
+}
+
+void WriteRecordValues(HKEY product, const char* installPath, const char* sourcePath,
+                       Failures& failures) {
+    failures.Check(reg::SetString(product, "InstallPath", installPath), 48, 52, 1080);
+    failures.Check(reg::SetString(product, "SourcePath", sourcePath), 49, 52, 1081);
+    failures.Check(reg::SetDword(product, "MajorRelease", kReleaseMajor), 58, 52, 1082);
+    failures.Check(reg::SetDword(product, "MinorRelease", kReleaseMinor), 59, 52, 1083);
+    failures.Check(reg::SetDword(product, "SubRelease", kReleaseSub), 50, 52, 1084);
+    failures.Check(reg::SetDword(product, "Network", 1), 160, 52, 1085);
+}
+
+void WriteInstallStatus(HKEY product, DWORD status) {
+    if (reg::SetDword(product, "InstallStatus", status) != ERROR_SUCCESS) {
+        TXRLogError(product, 51, 52, 1086, kMinor);
+    }
+}
+
+// Paths of the Quick View programs in the system's VIEWERS folder.
+struct ViewerFiles {
+    char folder[kPathSize];
+    char program[kPathSize];
+    char saved[kPathSize];
+};
+
+bool LocateViewerFiles(ViewerFiles& files) {
+    char system[kPathSize];
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    if (length == 0 || length >= sizeof system) return false;
+    return text::FormatTo(files.folder, sizeof files.folder, "%s\\VIEWERS", system) &&
+           text::FormatTo(files.program, sizeof files.program, "%s\\QUIKVIEW.EXE", files.folder) &&
+           text::FormatTo(files.saved, sizeof files.saved, "%s\\QUIKVIEW.ORG", files.folder);
+}
+
+bool FileExists(const char* path) {
+    DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void DeleteSingleKey(HKEY root, const char* path) { reg::DeleteKey(root, path); }
+
+// A tree, then its parents one by one (each only when nothing else is left
+// in it: the platform refuses to delete a key that still has subkeys).
+void DeleteTreeAndParents(HKEY root, const char* tree, const char* parent,
+                          const char* grandparent) {
+    DeleteKeyTree(root, tree);
+    DeleteSingleKey(root, parent);
+    DeleteSingleKey(root, grandparent);
+}
+
+}  // namespace
+
+int WriteInstallation(char* installPath, const char* sourcePath) {
+    reg::Key product;
+    if (reg::Create(HKEY_LOCAL_MACHINE, kProductKeyPath, kProductKeyClass, kFullAccess,
+                    product.receive()) != ERROR_SUCCESS) {
+        TXRLogError(nullptr, 37, 0, 100, kFatal);
+        return kEngineFailed;
+    }
+    AppendBackslash(installPath, kPathSize);
+
+    Failures failures{product.get()};
+    for (Registration registration : kInstallOrder) {
+        if (registration == kSaveQuickViewCopy) {
+            CopyKeyTree(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT, "QuickView.Original");
+            continue;
+        }
+        int result = registration(kModeInstall, product.get(), installPath);
+        if (result == kRegMinorFailure) failures.any = true;
+        if (result == kRegFatal) {
+            WriteInstallStatus(product.get(), kInstallStatusFailed);
+            return kEngineFailed;
+        }
+    }
+
+    WriteUninstallEntry(installPath, failures);
+    WriteApiDll(installPath, failures);
+    WriteRecordValues(product.get(), installPath, sourcePath, failures);
+    WriteInstallStatus(product.get(), failures.any ? kInstallStatusWithErrors : kInstallStatusClean);
+    return kEngineSetUp;
+}
+
+int ReplaceQuickView(const char* installPath) {
+    ViewerFiles files;
+    if (!LocateViewerFiles(files)) return 0;
+    if (GetFileAttributesA(files.folder) == INVALID_FILE_ATTRIBUTES) {
+        CreateDirectoryA(files.folder, nullptr);
+    }
+    // The first saved program stays saved across reinstalls.
+    if (FileExists(files.program) && !FileExists(files.saved)) {
+        MoveFileA(files.program, files.saved);
+    }
+    char root[kPathSize];
+    text::Copy(root, installPath);
+    AppendBackslash(root);
+    char product[kPathSize];
+    if (!text::FormatTo(product, sizeof product, "%sSUPPORT\\QUIKVIEW.EXE", root)) return 0;
+    return CopyFileA(product, files.program, FALSE) ? 1 : 0;
+}
+
+void RestoreQuickView() {
+    ViewerFiles files;
+    if (!LocateViewerFiles(files) || !FileExists(files.saved)) return;
+    // The saved program is the system's own: it is given up only once it
+    // stands in place again.
+    if (CopyFileA(files.saved, files.program, FALSE)) DeleteFileA(files.saved);
+}
+
+int InstallFromServer() {
+    char installPath[kPathSize];
+    text::Copy(installPath, Library().setupDirectory);
+    if (WriteInstallation(installPath, Library().setupDirectory) != kEngineSetUp) return 0;
+    return ReplaceQuickView(Library().setupDirectory) ? 1 : 0;
+}
 
 int UninstallWorkstation() {
-    // Pending: the uninstall sequence arrives with the install engine.
+    ResetInstallPathToSetupDirectory();
+    LoadIntegrationModules();
+    ReadAppRecords();
+    if (Library().installPath[0] != '\0') RemoveAllIntegrations();
+    RestoreQuickView();
+    RemoveAllRegistrations();
     return 0;
+}
+
+int RemoveAllRegistrations() {
+    for (Registration registration : kRemoveOrder) registration(kModeRemove, nullptr, nullptr);
+
+    DeleteTreeAndParents(HKEY_CURRENT_USER, kProductKeyPath, "Software\\Corvel\\Orbisel",
+                         "Software\\Corvel");
+    DeleteTreeAndParents(HKEY_CURRENT_USER, "Software\\XCV\\Viewer Technology\\OEM05",
+                         "Software\\XCV\\Viewer Technology", "Software\\XCV");
+    DeleteTreeAndParents(HKEY_LOCAL_MACHINE, "Software\\XCV\\Viewer Technology\\OEM05",
+                         "Software\\XCV\\Viewer Technology", "Software\\XCV");
+
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txr32.exe");
+    DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txrsupp.exe");
+    PurgeSharedDlls();
+    DeleteTreeAndParents(HKEY_LOCAL_MACHINE, kProductKeyPath, kProductParentKeyPath,
+                         "Software\\Corvel");
+    return 0;
+}
+
+void PurgeSharedDlls() {
+    const char* installPath = Library().installPath;
+    // An empty path would be the beginning of every name.
+    if (installPath[0] == '\0') return;
+    reg::Key key;
+    if (reg::Open(HKEY_LOCAL_MACHINE, kSharedDllsKeyPath, KEY_READ | KEY_WRITE, key.receive()) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    DWORD index = 0;
+    for (;;) {
+        char name[kPathSize];
+        DWORD length = sizeof name;
+        LONG status = reg::EnumValue(key.get(), index, name, &length, nullptr, nullptr, nullptr);
+        if (status == ERROR_MORE_DATA) {  // longer than any path: not ours
+            ++index;
+            continue;
+        }
+        if (status != ERROR_SUCCESS) break;
+        // A deleted value lets the next one move into its place; one that
+        // cannot be deleted is stepped over.
+        if (!text::StartsWithNoCase(name, installPath) ||
+            reg::DeleteValue(key.get(), name) != ERROR_SUCCESS) {
+            ++index;
+        }
+    }
 }
 
 }  // namespace txr
