@@ -142,7 +142,9 @@ RegTree ReadTree(HKEY root, const std::string& path) {
 
 void WriteTree(HKEY root, const std::string& path, const RegTree& tree) {
     for (const auto& [relative, values] : tree) {
-        std::string full = relative.empty() ? path : path + "\\" + relative;
+        std::string full = relative.empty() ? path
+                           : path.empty()   ? relative
+                                            : path + "\\" + relative;
         CreateKey(root, full);
         for (const auto& [name, value] : values) SetValue(root, full, name, value);
     }
