@@ -26,6 +26,12 @@ txr_map_drive() {
     ln -sfn "$2" "$WINEPREFIX/dosdevices/$1:"
 }
 
+# Sets the type of drive letter $1 (hd, cdrom, network, floppy, ramdisk) in
+# the current prefix; Wine reads it when the next Wine server starts.
+txr_set_drive_type() {
+    wine reg add 'HKLM\Software\Wine\Drives' /v "$1:" /d "$2" /f >/dev/null 2>&1
+}
+
 # Starts the persistent Wine server for the current prefix.
 txr_start_wineserver() {
     wineserver -k >/dev/null 2>&1 || true

@@ -1,0 +1,155 @@
+// The real TXRSETUP.EXE started from the server share X:\TXR\ (laid out
+// and mapped by scripts/test), against the prefix's own registry and
+// system folder: unattended setup, silent uninstall, and the uninstall
+// question answered through the real message boxes.
+#include "tests/support/registry_tree.h"
+#include "tests/support/scratch_folder.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace txr::test {
+namespace {
+
+constexpr const char* kShare = "X:\\TXR\\";
+constexpr const char* kProduct = "Software\\Corvel\\Orbisel\\CurrentVersion";
+constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TXR";
+
+std::string Viewers() {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    return std::string(system) + "\\VIEWERS\\";
+}
+
+// Starts the launcher with arguments; while it runs, answers each message
+// box it shows with the given button and records the box's text.
+struct LaunchResult {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::vector<std::string> boxes;
+};
+
+BOOL CALLBACK FindBox(HWND window, LPARAM found) {
+    char className[32] = "";
+    GetClassNameA(window, className, sizeof className);
+    if (std::string(className) == "#32770" && IsWindowVisible(window)) {
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+std::string BoxText(HWND box) {
+    // The message box's text is its static control 0xFFFF.
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof text);
+    return text;
+}
+
+LaunchResult Launch(const std::string& arguments, int answer = IDOK) {
+    LaunchResult run;
+    std::string line = std::string("\"") + kShare + "TXRSETUP.EXE\" " + arguments;
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process)) {
+        ADD_FAILURE() << "cannot start " << line;
+        return run;
+    }
+    DWORD started = GetTickCount();
+    while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+        if (GetTickCount() - started > 60000) {
+            ADD_FAILURE() << "the launcher did not end";
+            TerminateProcess(process.hProcess, 1);
+            break;
+        }
+        HWND box = nullptr;
+        EnumThreadWindows(process.dwThreadId, &FindBox, reinterpret_cast<LPARAM>(&box));
+        if (!box) continue;
+        run.boxes.push_back(BoxText(box));
+        HWND button = GetDlgItem(box, answer);
+        if (!button) button = GetDlgItem(box, IDOK);
+        SendMessageA(box, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                     reinterpret_cast<LPARAM>(button));
+        Sleep(100);
+    }
+    GetExitCodeProcess(process.hProcess, &run.exitCode);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return run;
+}
+
+class EndToEndTest : public ::testing::Test {
+protected:
+    EndToEndTest() { Clean(); }
+    ~EndToEndTest() override { Clean(); }
+
+    // No product on the workstation, and the system's own Quick View.
+    void Clean() {
+        Launch("-s -u");
+        MakeFolders(Viewers());
+        DeleteFileA((Viewers() + "QUIKVIEW.ORG").c_str());
+        WriteFile(Viewers() + "QUIKVIEW.EXE", "the system's Quick View");
+    }
+};
+
+TEST_F(EndToEndTest, SilentUninstallOnAWorkstationWithoutTheProductChangesNothing) {
+    RegTree machine = ReadTree(HKEY_LOCAL_MACHINE, "Software");
+    RegTree classes = ReadTree(HKEY_CLASSES_ROOT, "");
+    LaunchResult run = Launch("-s -u");
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.boxes.empty());
+    EXPECT_EQ(machine, ReadTree(HKEY_LOCAL_MACHINE, "Software"));
+    EXPECT_EQ(classes.size(), ReadTree(HKEY_CLASSES_ROOT, "").size());
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+}
+
+TEST_F(EndToEndTest, UnattendedSetupThenSilentUninstall) {
+    LaunchResult setup = Launch("-s");
+    EXPECT_EQ(0u, setup.exitCode);
+    EXPECT_TRUE(setup.boxes.empty()) << setup.boxes.front();
+    EXPECT_EQ("X:\\TXR\\", GetString(HKEY_LOCAL_MACHINE, kProduct, "InstallPath"));
+    EXPECT_EQ("X:\\TXR\\", GetString(HKEY_LOCAL_MACHINE, kProduct, "SourcePath"));
+    EXPECT_EQ(4u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "MajorRelease"));
+    EXPECT_EQ(5u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "MinorRelease"));
+    EXPECT_EQ(0u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "SubRelease"));
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "Network"));
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    EXPECT_EQ("X:\\TXR\\PROGRAM\\TXRSHARE.DLL",
+              GetString(HKEY_LOCAL_MACHINE, "Software\\Corvel\\Orbisel", "APIDLL"));
+    EXPECT_EQ("X:\\TXR\\\\TXRSETUP.EXE -u", GetString(HKEY_LOCAL_MACHINE, kUninstall, "UninstallString"));
+    EXPECT_EQ("Orbisel (Workstation)", GetString(HKEY_LOCAL_MACHINE, kUninstall, "DisplayName"));
+    EXPECT_EQ(ReadFile("X:\\TXR\\SUPPORT\\QUIKVIEW.EXE"), ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.ORG"));
+    EXPECT_EQ("X:\\TXR\\PROGRAM\\TXRSE2.DLL",
+              GetString(HKEY_CLASSES_ROOT,
+                        "CLSID\\{F0F08737-0C36-101B-B086-0020AF07D0F4}\\InProcServer32", ""));
+
+    LaunchResult uninstall = Launch("-s -u");
+    EXPECT_TRUE(uninstall.boxes.empty());
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProduct));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{F0F08737-0C36-101B-B086-0020AF07D0F4}"));
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
+}
+
+TEST_F(EndToEndTest, UninstallAsksAndConfirmsInRealMessageBoxes) {
+    Launch("-s");
+    LaunchResult declined = Launch("-u", IDNO);
+    ASSERT_EQ(1u, declined.boxes.size());
+    EXPECT_EQ("Are you sure you want to remove Orbisel?", declined.boxes[0]);
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, kProduct)) << "No keeps the product";
+
+    LaunchResult accepted = Launch("/U", IDYES);
+    ASSERT_EQ(2u, accepted.boxes.size());
+    EXPECT_EQ("Orbisel has been removed from your system.", accepted.boxes[1]);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProduct));
+    EXPECT_EQ(0u, accepted.exitCode);
+}
+
+}  // namespace
+}  // namespace txr::test
