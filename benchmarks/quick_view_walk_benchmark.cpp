@@ -12,7 +12,11 @@
 // value (entries removed, saved copies made).  Exit code 0 when they are
 // identical, 1 when not, 2 when the scratch registry cannot be made.
 //
-//   quick_view_walk_benchmark.exe [--types N] [--quickview N] [--entries N] [--rounds N]
+//   quick_view_walk_benchmark.exe [--types N] [--quickview N] [--entries N]
+//                                 [--rounds N] [--count]
+//
+// Each figure is the best of the rounds (3 by default); --count also lists
+// the registry calls of each walk.
 //
 // The process's HKEY_CLASSES_ROOT points at a scratch key below the real
 // HKEY_CURRENT_USER while it runs; the scratch key is deleted afterwards.
@@ -319,6 +323,13 @@ double Best(const std::vector<double>& values) {
     return *std::min_element(values.begin(), values.end());
 }
 
+bool HasFlag(int argc, char** argv, const char* name) {
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], name) == 0) return true;
+    }
+    return false;
+}
+
 int ArgumentAfter(int argc, char** argv, const char* name, int fallback) {
     for (int i = 1; i + 1 < argc; ++i) {
         if (std::strcmp(argv[i], name) == 0) return std::atoi(argv[i + 1]);
@@ -393,6 +404,35 @@ int main(int argc, char** argv) {
     std::printf("as first written: TXRRegQuickViewOther          %8.3f\n", writtenOther);
     std::printf("as first written: both                          %8.3f  = %.2f x floor\n",
                 writtenTakeover + writtenOther, times(writtenTakeover + writtenOther));
+    if (HasFlag(argc, argv, "--count")) {
+        // The registry calls of each walk on fresh copies of the same data.
+        HKEY exports = scratch.Make();
+        HKEY asWritten = scratch.Make();
+        if (!exports || !asWritten) return 2;
+        for (HKEY root : {exports, asWritten}) {
+            ScratchClassesRoots::Use(root);
+            Fill(shape);
+            EngineCopy();
+        }
+        ScratchClassesRoots::Use(exports);
+        StartCounting();
+        Floor();
+        std::printf("\nfloor:                          %s\n", StopCounting().c_str());
+        StartCounting();
+        TXRRegQuickView(txr::kModeInstall, nullptr, nullptr);
+        std::printf("TXRRegQuickView:                %s\n", StopCounting().c_str());
+        StartCounting();
+        TXRRegQuickViewOther(txr::kModeInstall, nullptr, nullptr);
+        std::printf("TXRRegQuickViewOther:           %s\n", StopCounting().c_str());
+        ScratchClassesRoots::Use(asWritten);
+        StartCounting();
+        QuickViewAsWritten();
+        std::printf("as first written, QuickView:    %s\n", StopCounting().c_str());
+        StartCounting();
+        QuickViewOtherAsWritten();
+        std::printf("as first written, Other:        %s\n", StopCounting().c_str());
+    }
+
     int entriesLeft = 0;
     int savedTypes = 0;
     for (const auto& entry : walked) {
