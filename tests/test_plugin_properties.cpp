@@ -324,3 +324,61 @@ TEST_F(PluginPropertiesTest, RemovingAnOverlongExtensionFromTheRegistryRemovesTh
 
 }  // namespace
 }  // namespace txr::test
+
+namespace txr::test {
+namespace {
+
+// The Location page's Scan over the fixed drives that scripts/test maps for
+// the scans (J: and K: fixed, L: a CD-ROM, N: a network drive; Q: holds a
+// link back to itself).  The plug-in tests run one at a time, so the drives
+// are theirs while they run.
+class PluginScanTest : public PluginPropertiesTest {
+protected:
+    ~PluginScanTest() override {
+        for (const char* file : {"J:\\Netscape\\Plugins\\npspl32.dll", "K:\\npswf32.dll",
+                                 "L:\\npswf32.dll", "N:\\npswf32.dll", "J:\\.hidden\\npswf32.dll"}) {
+            DeleteFileA(file);
+        }
+        for (const char* folder : {"J:\\Netscape\\Plugins", "J:\\Netscape", "J:\\.hidden"}) {
+            RemoveDirectoryA(folder);
+        }
+    }
+    static bool DrivesReady() { return GetDriveTypeA("J:\\") == DRIVE_FIXED; }
+};
+
+TEST_F(PluginScanTest, EveryFixedDriveIsSearchedForTheFirstNameBeforeTheSecond) {
+    if (!DrivesReady()) GTEST_SKIP() << "the scan drives of scripts/test are not mapped";
+    WriteFile("J:\\Netscape\\Plugins\\npspl32.dll", "second name, first drive");
+    WriteFile("K:\\npswf32.dll", "first name, second drive");
+    Open("Flash");
+    SendMessageA(Page(0), WM_COMMAND, MAKEWPARAM(IDC_LOCATION_SCAN, BN_CLICKED), 0);
+    PumpMessages();
+    const PluginEntry& flash = PluginList()[IndexOf("Flash")];
+    EXPECT_STREQ("K:\\npswf32.dll", flash.path);
+    EXPECT_EQ(1u, flash.found);
+    EXPECT_EQ(kPluginPathChanged, flash.flags & kPluginPathChanged);
+    EXPECT_EQ("K:\\npswf32.dll", ControlText(Page(0), IDC_LOCATION_PATH));
+
+    DeleteFileA("K:\\npswf32.dll");
+    char out[260] = "";
+    EXPECT_EQ(1, ScanDrivesForModule(out, "npswf32.dll,npspl32.dll", nullptr));
+    EXPECT_STREQ("J:\\Netscape\\Plugins\\npspl32.dll", out) << "either name is found";
+}
+
+TEST_F(PluginScanTest, RemovableNetworkAndDotFoldersAreNotSearched) {
+    if (!DrivesReady()) GTEST_SKIP() << "the scan drives of scripts/test are not mapped";
+    WriteFile("L:\\npswf32.dll", "on the CD-ROM");
+    WriteFile("N:\\npswf32.dll", "on the network");
+    WriteFile("J:\\.hidden\\npswf32.dll", "in a dot folder");
+    Open("Flash");
+    SendMessageA(Page(0), WM_COMMAND, MAKEWPARAM(IDC_LOCATION_SCAN, BN_CLICKED), 0);
+    PumpMessages();
+    const PluginEntry& flash = PluginList()[IndexOf("Flash")];
+    EXPECT_STREQ("", flash.path);
+    EXPECT_EQ(0u, flash.flags);
+    EXPECT_EQ("The plug-in (npswf32.dll,npspl32.dll) was not found on your system.",
+              ControlText(Page(0), IDC_LOCATION_PATH));
+}
+
+}  // namespace
+}  // namespace txr::test
