@@ -97,26 +97,34 @@ int InstallOpenCommand(HKEY logKey, const char*) {
     return report.result();
 }
 
-// True when root\path exists and holds neither values nor subkeys.
-bool IsEmptyKey(const char* path) {
+enum class KeyState { Missing, Empty, Occupied };
+
+// Whether HKCR\path exists, and whether it holds values or subkeys (a key
+// that cannot be looked into counts as occupied).
+KeyState Inspect(const char* path) {
     reg::Key key;
-    if (reg::Open(HKEY_CLASSES_ROOT, path, kReadAccess, key.receive()) != ERROR_SUCCESS) {
-        return false;
-    }
+    LONG status = reg::Open(HKEY_CLASSES_ROOT, path, kReadAccess, key.receive());
+    if (status == ERROR_FILE_NOT_FOUND) return KeyState::Missing;
+    if (status != ERROR_SUCCESS) return KeyState::Occupied;
     DWORD subkeys = 0;
     DWORD values = 0;
-    return reg::QueryInfo(key.get(), &subkeys, &values) == ERROR_SUCCESS && subkeys == 0 &&
-           values == 0;
+    if (reg::QueryInfo(key.get(), &subkeys, &values) != ERROR_SUCCESS) return KeyState::Occupied;
+    return subkeys == 0 && values == 0 ? KeyState::Empty : KeyState::Occupied;
 }
 
 // The uninstall takes the open-command key away again, with the "Open" and
 // "Shell" keys above it, but only as install leaves them: empty.  A key
 // that holds a command, a value or another verb was someone else's (or
 // came back with the saved "QuickView") and stays, with the keys above it.
+// A key already gone (an earlier removal that stopped half way) lets the
+// walk go on to the key above it.
 void RemoveOpenCommand() {
     for (const char* path : kCommandKeyChain) {
-        if (!IsEmptyKey(path)) return;
-        if (reg::DeleteKey(HKEY_CLASSES_ROOT, path) != ERROR_SUCCESS) return;
+        KeyState state = Inspect(path);
+        if (state == KeyState::Occupied) return;
+        if (state == KeyState::Empty && reg::DeleteKey(HKEY_CLASSES_ROOT, path) != ERROR_SUCCESS) {
+            return;
+        }
     }
 }
 

@@ -60,13 +60,13 @@ void ForEachTopLevelKey(Visit visit) {
 }
 
 // Always 1: a type that cannot be read or moved keeps its subkey, and
-// nothing is logged.  The subkey is deleted only once its copy has been
-// made, so a failed copy never loses it.
+// nothing is logged.  The subkey is deleted only once its copy is whole, so
+// a failed or partial copy never loses it.
 int Install(HKEY, const char*) {
     ForEachTopLevelKey([](const char* name) {
         TypePaths paths(name);
         if (HasRedundantQuickView(paths.quickView, kFullAccess) &&
-            CopyKeyTree(HKEY_CLASSES_ROOT, paths.quickView, HKEY_CLASSES_ROOT, paths.saved) ==
+            CopyKeyTreeWhole(HKEY_CLASSES_ROOT, paths.quickView, HKEY_CLASSES_ROOT, paths.saved) ==
                 ERROR_SUCCESS) {
             DeleteKeyTree(HKEY_CLASSES_ROOT, paths.quickView);
         }
@@ -78,7 +78,7 @@ int Install(HKEY, const char*) {
 void Remove() {
     ForEachTopLevelKey([](const char* name) {
         TypePaths paths(name);
-        if (CopyKeyTree(HKEY_CLASSES_ROOT, paths.saved, HKEY_CLASSES_ROOT, paths.quickView) ==
+        if (CopyKeyTreeWhole(HKEY_CLASSES_ROOT, paths.saved, HKEY_CLASSES_ROOT, paths.quickView) ==
             ERROR_SUCCESS) {
             DeleteKeyTree(HKEY_CLASSES_ROOT, paths.saved);
         }

@@ -83,11 +83,11 @@ int Install(HKEY logKey, const char*) {
     return report.result();
 }
 
-// Merges the saved key back.  The saved copy is deleted only once it has
-// been merged: if "QuickView" cannot be written, the copy is all that is
+// Merges the saved key back.  The saved copy is deleted only once it is
+// wholly merged: if "QuickView" cannot be written, the copy is all that is
 // left of the system's registration and stays for a later removal.
 void Remove() {
-    if (CopyKeyTree(HKEY_CLASSES_ROOT, kSavedQuickViewKey, HKEY_CLASSES_ROOT, kQuickViewKey) ==
+    if (CopyKeyTreeWhole(HKEY_CLASSES_ROOT, kSavedQuickViewKey, HKEY_CLASSES_ROOT, kQuickViewKey) ==
         ERROR_SUCCESS) {
         DeleteKeyTree(HKEY_CLASSES_ROOT, kSavedQuickViewKey);
     }

@@ -2,7 +2,9 @@
 
 #include "platform/registry_api.h"
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 namespace txr {
 namespace {
@@ -100,6 +102,66 @@ LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationPare
         DWORD length = sizeof name;
         if (reg::EnumKey(source.get(), index, name, &length) != ERROR_SUCCESS) break;
         CopyKeyTree(source.get(), name, destination.get(), name);
+    }
+    return ERROR_SUCCESS;
+}
+
+namespace {
+
+// True when every value and subkey below source is in destination as well.
+bool HoldsEverythingOf(HKEY source, HKEY destination) {
+    std::vector<char> name(16384);
+    std::vector<BYTE> data, copy;
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD type = 0, size = 0;
+        LONG status =
+            reg::EnumValue(source, index, name.data(), &nameLength, &type, nullptr, &size);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return false;
+        data.resize(size + 1);
+        nameLength = static_cast<DWORD>(name.size());
+        if (reg::EnumValue(source, index, name.data(), &nameLength, &type, data.data(), &size) !=
+            ERROR_SUCCESS) {
+            return false;
+        }
+        copy.resize(size + 1);
+        DWORD copyType = 0, copySize = static_cast<DWORD>(copy.size());
+        if (reg::QueryValue(destination, name.data(), &copyType, copy.data(), &copySize) !=
+                ERROR_SUCCESS ||
+            copyType != type || copySize != size ||
+            !std::equal(data.begin(), data.begin() + size, copy.begin())) {
+            return false;
+        }
+    }
+    for (DWORD index = 0;; ++index) {
+        char child[kKeyNameSize];
+        DWORD length = sizeof child;
+        LONG status = reg::EnumKey(source, index, child, &length);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status != ERROR_SUCCESS) return false;
+        reg::Key from, to;
+        if (reg::Open(source, child, kReadAccess, from.receive()) != ERROR_SUCCESS ||
+            reg::Open(destination, child, kReadAccess, to.receive()) != ERROR_SUCCESS ||
+            !HoldsEverythingOf(from.get(), to.get())) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                      const char* destinationPath) {
+    LONG status = CopyKeyTree(sourceParent, sourcePath, destinationParent, destinationPath);
+    if (status != ERROR_SUCCESS) return status;
+    reg::Key source, destination;
+    if (reg::Open(sourceParent, sourcePath, kReadAccess, source.receive()) != ERROR_SUCCESS ||
+        reg::Open(destinationParent, destinationPath, kReadAccess, destination.receive()) !=
+            ERROR_SUCCESS ||
+        !HoldsEverythingOf(source.get(), destination.get())) {
+        return ERROR_WRITE_FAULT;
     }
     return ERROR_SUCCESS;
 }

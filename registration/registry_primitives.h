@@ -48,6 +48,16 @@ LONG DeleteKeyTree(HKEY parent, const char* path);
 LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
                  const char* destinationPath);
 
+// CopyKeyTree, and then a check that the destination holds every value and
+// subkey of the source exactly as the source has them: the copy a caller
+// may delete the source after.  Returns 0 only when the copy is whole; the
+// status of a failed open of the source or create of the destination as
+// CopyKeyTree does; ERROR_WRITE_FAULT when anything did not arrive (a write
+// that failed, a value too large for the copy, a check that could not
+// read).
+LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                      const char* destinationPath);
+
 // Adds a backslash to a non-empty path that does not end in one.  Returns
 // false, leaving the path unchanged, when buffer[size] has no room for it.
 bool AppendBackslash(char* path, std::size_t size);

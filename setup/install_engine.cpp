@@ -37,6 +37,11 @@ constexpr Registration kRemoveOrder[] = {
     &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,     &TXRRegTXRSuppAppPath,
 };
 
+// The takeover of Quick View left out: "Could not add Quick View's default
+// viewer entry", and what it means for the user.
+constexpr int kMsgDefaultViewerNotAdded = 13;
+constexpr int kMsgQuickViewEffect = 14;
+
 // Texts of the uninstall entry.
 constexpr const char* kUninstallCommandFormat = "%s\\TXRSETUP.EXE -u";
 constexpr const char* kDisplayName = "Orbisel (Workstation)";
@@ -143,9 +148,21 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
     AppendBackslash(installPath, kPathSize);
 
     Failures failures{product.get()};
+    bool quickViewSaved = true;
     for (Registration registration : kInstallOrder) {
         if (registration == kSaveQuickViewCopy) {
-            CopyKeyTree(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT, "QuickView.Original");
+            LONG saved = CopyKeyTreeWhole(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT,
+                                          "QuickView.Original");
+            // The takeover removes the system's entries and replaces the
+            // key's default value: without a whole saved copy to restore
+            // them from, it is left out (a workstation without any
+            // "QuickView" key needs no copy).
+            quickViewSaved = saved == ERROR_SUCCESS || saved == ERROR_FILE_NOT_FOUND;
+            if (!quickViewSaved) failures.Log(kMsgDefaultViewerNotAdded, kMsgQuickViewEffect, 1031);
+            continue;
+        }
+        if (!quickViewSaved &&
+            (registration == &TXRRegQuickView || registration == &TXRRegQuickViewDefault)) {
             continue;
         }
         int result = registration(kModeInstall, product.get(), installPath);

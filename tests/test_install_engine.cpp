@@ -222,6 +222,26 @@ TEST_F(InstallEngineTest, AFatalRegistrationStopsTheSequenceWithStatusThree) {
     EXPECT_FALSE(FileExists(ViewersFolder() + "QUIKVIEW.EXE")) << "no Quick View replacement";
 }
 
+TEST_F(InstallEngineTest, WithoutAWholeSavedCopyTheQuickViewTakeoverIsLeftOut) {
+    const std::string systemEntry = ".txt\\{F0F08735-0C36-101B-B086-0020AF07D0F4}";
+    SetString(HKEY_CLASSES_ROOT, "QuickView", "", "Quick View");
+    SetString(HKEY_CLASSES_ROOT, "QuickView\\" + systemEntry, "", "Text");
+    RegTree before = ReadTree(HKEY_CLASSES_ROOT, "QuickView");
+    {
+        RegistryFaults faults;
+        faults.Fail(reg::Op::SetValue, "QuickView.Original");  // its default value
+        EXPECT_EQ(0, Install("X:\\TXR\\"));
+    }
+    EXPECT_EQ(std::vector<Record>{Expect(1031, 13, 14)}, Log());
+    EXPECT_EQ(Dword(2), GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    RegTree after = ReadTree(HKEY_CLASSES_ROOT, "QuickView");
+    EXPECT_EQ(before[""], after[""]) << "the default value is not replaced";
+    EXPECT_TRUE(after.count(systemEntry)) << "the system's entries stay";
+    EXPECT_TRUE(KeyExists(HKEY_LOCAL_MACHINE,
+                          "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txr32.exe"))
+        << "the rest of the sequence ran";
+}
+
 TEST_F(InstallEngineTest, TheSystemsQuickViewIsSavedOnceAndRestored) {
     WriteFile(ViewersFolder() + "QUIKVIEW.EXE", "system viewer");
     EXPECT_EQ(1, InstallFromServer());

@@ -219,6 +219,25 @@ TEST_F(RegistryPrimitivesTest, CopyKeyTreeReportsAFailedCreate) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Dst"));
 }
 
+TEST_F(RegistryPrimitivesTest, AWholeCopyIsReportedOnlyWhenEverythingArrived) {
+    SetString(HKEY_CLASSES_ROOT, "Src", "A", "a");
+    SetString(HKEY_CLASSES_ROOT, "Src\\Sub\\Deep", "B", "b");
+    EXPECT_EQ(ERROR_SUCCESS, CopyKeyTreeWhole(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst"));
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              CopyKeyTreeWhole(HKEY_CLASSES_ROOT, "Missing", HKEY_CLASSES_ROOT, "Dst2"));
+
+    SetValue(HKEY_CLASSES_ROOT, "Src\\Sub", "Big", Binary(std::vector<BYTE>(300, 1)));
+    EXPECT_EQ(ERROR_WRITE_FAULT,
+              CopyKeyTreeWhole(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Dst3"))
+        << "a value too large for the copy";
+
+    RegistryFaults faults;
+    faults.Fail(reg::Op::SetValue, "Dst4\\Sub\\Deep\\B");
+    EXPECT_EQ(ERROR_WRITE_FAULT,
+              CopyKeyTreeWhole(HKEY_CLASSES_ROOT, "Src\\Sub\\Deep", HKEY_CLASSES_ROOT, "Dst4\\Sub\\Deep"))
+        << "a write that failed inside the copy";
+}
+
 TEST(AppendBackslashTest, AddsExactlyOneBackslashToANonEmptyPath) {
     char path[16] = "C:\\X";
     EXPECT_TRUE(AppendBackslash(path));
