@@ -33,25 +33,25 @@ enum AppAction : std::int32_t {
 
 // One application.  Strings are terminated ANSI texts in fixed arrays.
 struct AppRecord {
-    char ModuleFile[260];              // module file name, without folder
-    std::int32_t ModuleIndex;          // index of the application within its module
-    char KeyName[kAiKeyNameSize];        // name of the application's registry key
+    char ModuleFile[260];                  // module file name, without folder
+    std::int32_t ModuleIndex;              // index of the application within its module
+    char KeyName[kAiKeyNameSize];          // name of the application's registry key
     char DisplayName[kAiDisplayNameSize];
-    std::uint32_t KindFlags;           // low 16 bits: location kind; high: flags
-    std::uint32_t FileNameCount;       // valid entries of FileNames (0 .. 5)
+    std::uint32_t KindFlags;               // low 16 bits: location kind; high: flags
+    std::uint32_t FileNameCount;           // valid entries of FileNames (0 .. 5)
     char FileNames[kAiFileNameMax][kAiFileNameSize];  // identify the application's folder
-    char DefaultPath[kAiDefaultPathSize];           // the module's idea of the location
-    std::uint32_t ScanRemaining;       // working counter of the drive scan
-    char AppPath[kAppPathSize];        // the application's folder, while PathKnown
+    char DefaultPath[kAiDefaultPathSize];  // the module's idea of the location
+    std::uint32_t ScanRemaining;           // working counter of the drive scan
+    char AppPath[kAppPathSize];            // the application's folder, while PathKnown
     std::int32_t PathKnown;
-    std::int32_t Status;               // AppStatus
-    std::int32_t Action;               // AppAction
-    std::int32_t Unattended;           // integration requested without a user
+    std::int32_t Status;                   // AppStatus
+    std::int32_t Action;                   // AppAction
+    std::int32_t Unattended;               // integration requested without a user
     std::int32_t SaveDataPresent;
-    BYTE SaveData[kAiSaveDataSize];      // the module's private data for this workstation
+    BYTE SaveData[kAiSaveDataSize];        // the module's private data for this workstation
     std::uint32_t SaveDataLength;
-    std::int32_t Listed;               // 1: shown in the integration list
-    BYTE PageInfo[kAiPageInfoSize];      // filled by the module; not read by the setup
+    std::int32_t Listed;                   // 1: shown in the integration list
+    BYTE PageInfo[kAiPageInfoSize];        // filled by the module; not read by the setup
 };
 
 static_assert(offsetof(AppRecord, ModuleIndex) == 260, "layout");

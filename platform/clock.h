@@ -20,7 +20,8 @@ void SetClock(Clock* clock);
 
 // Milliseconds since the system started; wraps after 49.7 days.
 DWORD TickCount();
-// Waits the given number of milliseconds.
+// Waits the given number of milliseconds.  What the calling thread has
+// painted is on the screen before the wait begins.
 void Pause(DWORD milliseconds);
 
 }  // namespace txr::clock

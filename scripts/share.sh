@@ -9,5 +9,7 @@ txr_lay_out_share() {
     cp "$root/demo/TXRNET.INI" "$dest/"
     cp "$build/server/TXR32.EXE" "$build/server/TXR.DLL" "$build/server/TXRSE2.DLL" \
        "$build/server/TXRSHARE.DLL" "$dest/PROGRAM/"
-    cp "$build/server/QUIKVIEW.EXE" "$dest/SUPPORT/"
+    cp "$build/server/QUIKVIEW.EXE" "$build/bin/TXRSUPP.EXE" "$dest/SUPPORT/"
+    # The sample integration modules, where setup looks for AI*.DLL.
+    cp "$build"/modules/AI*.DLL "$dest/SUPPORT/"
 }

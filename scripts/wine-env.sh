@@ -18,6 +18,13 @@ txr_wine_prefix() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
     rm -f "$WINEPREFIX/dosdevices/z:"
+    # Wine's own fonts (package fonts-wine: MS Sans Serif, Tahoma, Marlett)
+    # into the prefix's Fonts folder: Debian's Wine 8 does not look for them
+    # where the package puts them, and dialogs would be drawn in whatever
+    # font is at hand, wider than the one they were laid out for.
+    if [ -d /usr/share/wine/fonts ]; then
+        cp -n /usr/share/wine/fonts/* "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
 }
 
 # Maps drive letter $1 (e.g. x) to folder $2 in the current prefix; takes

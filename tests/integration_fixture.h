@@ -54,14 +54,17 @@ std::string AppKey(const std::string& keyName);
 namespace txr::test {
 
 // A top-level window standing in for a wizard page: progress bar 1009,
-// status texts 1010 and 1014 and progress line 1036.  It records every text
-// its controls are given and every message its progress bar receives.
+// status texts 1010 and 1014 and progress line 1036.  It records, in one
+// sequence, every text its controls are given and every message its
+// progress bar receives.
 class PageWindow {
 public:
-    struct Message {
-        UINT message;
+    struct Event {
+        int control;
+        UINT message;  // WM_SETTEXT for a text, else a progress bar message
         WPARAM wParam;
         LPARAM lParam;
+        std::string text;
     };
 
     PageWindow();
@@ -70,19 +73,17 @@ public:
     PageWindow& operator=(const PageWindow&) = delete;
 
     HWND hwnd() const { return window_; }
+    const std::vector<Event>& events() const { return events_; }
     // Every text control id was given, in order.
     std::vector<std::string> texts(int id) const;
-    const std::vector<Message>& barMessages() const { return bar_; }
-    // The bar's current position and upper bound.
+    // The bar's current position.
     int barPosition() const;
-    int barRangeHigh() const;
 
 private:
     static LRESULT CALLBACK Record(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND window_ = nullptr;
-    std::vector<std::pair<int, std::string>> texts_;
-    std::vector<Message> bar_;
+    std::vector<Event> events_;
 };
 
 }  // namespace txr::test

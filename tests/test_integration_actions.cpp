@@ -34,8 +34,11 @@ std::string ShortForm(const std::string& path) {
     return shortPath;
 }
 
+// The head of this thread's exception handler chain (fs:[0]).
 EXCEPTION_REGISTRATION_RECORD* HandlerChain() {
-    return reinterpret_cast<NT_TIB*>(NtCurrentTeb())->ExceptionList;
+    EXCEPTION_REGISTRATION_RECORD* head;
+    __asm__ __volatile__("movl %%fs:0, %0" : "=r"(head));
+    return head;
 }
 
 class ActionsTest : public IntegrationTest {
@@ -202,10 +205,18 @@ TEST_F(ActionsTest, ASaveDataLengthBeyondTheBufferIsCut) {
 
 TEST_F(ActionsTest, ALocationLongerThanTheRequestGoesInItsShortForm) {
     LoadThree();
-    // A real folder of more than 255 characters, and its short form.
+    // A real folder of 258 characters (more than the request's 255; made
+    // through the wide API, since the narrow one stops at 248), and its
+    // short form.
     std::string folder = scratch_.path();
-    while (folder.size() < 262) folder += "a long folder name\\";
-    MakeFolders(folder);
+    while (folder.size() < 240) folder += "a long folder name\\";
+    folder += std::string(257 - folder.size(), 'z') + "\\";
+    ASSERT_EQ(258u, folder.size());
+    for (std::size_t i = 3; i < folder.size(); ++i) {
+        if (folder[i] != '\\') continue;
+        std::string part = "\\\\?\\" + folder.substr(0, i);
+        CreateDirectoryW(std::wstring(part.begin(), part.end()).c_str(), nullptr);
+    }
     ASSERT_NE(INVALID_FILE_ATTRIBUTES, GetFileAttributesA(folder.c_str()));
     text::Copy(record(0).AppPath, folder.c_str());
     EXPECT_EQ(1, IntegrateApp(0, nullptr));

@@ -4,6 +4,7 @@
 #include "integration/app_table.h"
 
 #include "tests/integration_fixture.h"
+#include "tests/support/registry_tree.h"
 #include "tests/support/seams.h"
 
 #include <cstring>

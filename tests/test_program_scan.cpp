@@ -11,6 +11,8 @@
 #include "tests/support/registry_tree.h"
 #include "tests/support/seams.h"
 
+#include <commctrl.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -150,17 +152,20 @@ protected:
     // An identifying file name that only this test process uses.
     std::string Name(const std::string& suffix) const { return token_ + suffix; }
 
-    // Applications of kind 3 looked for by two files each: "<token>A.EXE"
+    // Applications looked for by two files each: "<token>A.EXE"
     // and "<token>A.DAT" for the first, B for the second, ...
-    void LoadApps(int count, const std::string& extra = "") {
+    // kinds gives each application's location kind (3 when missing).
+    void LoadApps(int count, std::vector<int> kinds = {}) {
+        kinds.resize(static_cast<std::size_t>(count), 3);
         std::string settings = "[Module]\nCount=" + std::to_string(count) + "\n";
         for (int i = 0; i < count; ++i) {
             std::string letter(1, static_cast<char>('A' + i));
             settings += "[App" + std::to_string(i) + "]\nKeyName=App" + letter +
-                        "\nDisplayName=Scan App " + letter + "\nKind=3\nFiles=" +
-                        Name(letter + ".EXE") + "|" + Name(letter + ".DAT") + "\n";
+                        "\nDisplayName=Scan App " + letter +
+                        "\nKind=" + std::to_string(kinds[static_cast<std::size_t>(i)]) +
+                        "\nFiles=" + Name(letter + ".EXE") + "|" + Name(letter + ".DAT") + "\n";
         }
-        AddProbe(settings + extra);
+        AddProbe(settings);
         LoadIntegrationModules();
         ASSERT_EQ(static_cast<std::uint32_t>(count), table().AppCount);
     }
@@ -201,24 +206,14 @@ TEST_F(ScanTest, BothFilesMustLieInTheSameFolder) {
 
 TEST_F(ScanTest, LetterCaseDoesNotMatter) {
     LoadApps(1);
+    // "s1234a.exe" and "S1234A.dAt" for "S1234A.EXE" and "S1234A.DAT".
     std::string exe = Files('A')[0], dat = Files('A')[1];
     std::transform(exe.begin(), exe.end(), exe.begin(), ::tolower);
-    dat[1] = static_cast<char>(::tolower(dat[1]));
-    dat.back() = 't';
+    dat[dat.size() - 3] = 'd';
+    dat[dat.size() - 1] = 't';
     Place("J:\\Mixed Case\\", {exe, dat});
     ScanForApps(nullptr, nullptr);
     EXPECT_STREQ("J:\\Mixed Case\\", record(0).AppPath);
-}
-
-TEST_F(ScanTest, AFileCountsOnceHoweverManyEntriesMatchIt) {
-    LoadApps(1);
-    // The host's file system tells "a.exe" from "A.EXE": two entries for
-    // one identifying name are still only that one name.
-    std::string exe = Files('A')[0], lower = exe;
-    std::transform(lower.begin(), lower.end(), lower.begin(), ::tolower);
-    Place("J:\\Twice\\", {exe, lower});
-    ScanForApps(nullptr, nullptr);
-    EXPECT_EQ(0, record(0).PathKnown);
 }
 
 TEST_F(ScanTest, FoldersBeginningWithADotAreNotEntered) {
@@ -320,7 +315,7 @@ TEST_F(ScanTest, ALocationFromTheRegistryIsOnlySearchedInAScanOfThatApplication)
 }
 
 TEST_F(ScanTest, OnlyApplicationsOfKindThreeWithoutALocationAreSearched) {
-    LoadApps(3, "[App1]\nKind=4\n[App2]\nKind=2\n");
+    LoadApps(3, {3, 0x20004, 2});  // kind 4 without a default path
     for (char letter : {'A', 'B', 'C'}) Place("J:\\Shared\\", Files(letter));
     ScanForApps(nullptr, nullptr);
     EXPECT_STREQ("J:\\Shared\\", record(0).AppPath);
@@ -348,19 +343,24 @@ TEST_F(ScanTest, TheProgressBarCountsTheTopLevelFoldersOfEachFixedDrive) {
     PageWindow page;
     ScanForApps(page.hwnd(), nullptr);
 
-    // Per fixed drive: range 0..folders, position 0, one step per folder.
-    const auto& bar = page.barMessages();
-    auto range = std::find_if(bar.begin(), bar.end(), [](const PageWindow::Message& m) {
-        return m.message == PBM_SETRANGE && HIWORD(m.lParam) == 3;
+    // Per fixed drive: range 0..folders, position 0, the drive's name, one
+    // step per folder.  J: has three (the one beginning with "." is none).
+    const std::vector<PageWindow::Event>& events = page.events();
+    auto named = std::find_if(events.begin(), events.end(), [](const PageWindow::Event& e) {
+        return e.control == 1010 && e.text == "Scanning drive J:\\...";
     });
-    ASSERT_NE(bar.end(), range);
-    std::vector<UINT> following;
-    for (auto it = range + 1; it != bar.end() && it->message != PBM_SETRANGE; ++it) {
-        following.push_back(it->message);
-        if (it->message == PBM_DELTAPOS) EXPECT_EQ(1u, it->wParam);
+    ASSERT_NE(events.end(), named);
+    ASSERT_GE(named - events.begin(), 2);
+    EXPECT_EQ(static_cast<UINT>(PBM_SETRANGE), (named - 2)->message);
+    EXPECT_EQ(MAKELPARAM(0, 3), (named - 2)->lParam);
+    EXPECT_EQ(static_cast<UINT>(PBM_SETPOS), (named - 1)->message);
+    EXPECT_EQ(0u, (named - 1)->wParam);
+    int steps = 0;
+    for (auto it = named + 1; it != events.end() && it->message != PBM_SETRANGE; ++it) {
+        if (it->message == PBM_DELTAPOS && it->wParam == 1) ++steps;
     }
-    EXPECT_EQ((std::vector<UINT>{PBM_SETPOS, PBM_DELTAPOS, PBM_DELTAPOS, PBM_DELTAPOS}), following);
-    EXPECT_EQ(static_cast<UINT>(PBM_SETPOS), bar.back().message);
+    EXPECT_EQ(3, steps);
+    EXPECT_EQ(static_cast<UINT>(PBM_SETPOS), events.back().message);
     EXPECT_EQ(0, page.barPosition());
 
     Paths lines = page.texts(1010);
@@ -379,9 +379,9 @@ TEST_F(ScanTest, WithoutApplicationsTheDrivesAreStillListedButNotWalked) {
     ScanForApps(page.hwnd(), nullptr);
     EXPECT_FALSE(page.texts(1010).empty());
     int ranges = 0, steps = 0;
-    for (const auto& message : page.barMessages()) {
-        ranges += message.message == PBM_SETRANGE;
-        steps += message.message == PBM_DELTAPOS;
+    for (const auto& event : page.events()) {
+        ranges += event.message == PBM_SETRANGE;
+        steps += event.message == PBM_DELTAPOS;
     }
     EXPECT_GE(ranges, 3);  // C:, J:, K:, Q: at least
     EXPECT_EQ(0, steps);
