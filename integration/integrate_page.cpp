@@ -1,5 +1,6 @@
 #include "integration/integrate_page.h"
 
+#include "integration/check_list.h"
 #include "integration/help_map.h"
 #include "integration/list_key_hook.h"
 #include "platform/bounded_text.h"
@@ -24,7 +25,6 @@ constexpr int kMsgInformationCaption = 98;
 constexpr int kMsgNotPresent = 96;
 constexpr int kMsgNotFound = 97;
 constexpr int kMsgFindsItself = 189;
-constexpr int kStateImageWidth = 14;
 
 int g_selectedApp = -1;
 
@@ -35,35 +35,8 @@ AppRecord* RecordAt(int index) {
     return &Apps().Records[index];
 }
 
-int RecordIndexOfRow(HWND list, int row) {
-    LVITEMA query{};
-    query.mask = LVIF_PARAM;
-    query.iItem = row;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return -1;
-    return static_cast<int>(query.lParam);
-}
-
-void InsertColumns(HWND list) {
-    RECT client;
-    GetClientRect(list, &client);
-    int width = client.right - client.left;
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = AppColumnWidth(width);
-    column.pszText = const_cast<char*>(LoadMessageText(kMsgApplicationColumn));
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.cx = width - AppColumnWidth(width);
-    column.pszText = const_cast<char*>(LoadMessageText(kMsgActionColumn));
-    column.iSubItem = 1;
-    SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-}
-
 void ShowRowState(HWND list, int row, const AppRecord& record) {
-    ListView_SetItemState(list, row, INDEXTOSTATEIMAGEMASK(AppStatePicture(record)),
-                          LVIS_STATEIMAGEMASK);
-    ListView_SetItemText(list, row, 1,
-                         const_cast<char*>(LoadMessageText(AppActionMessage(record))));
+    ShowCheckListRow(list, row, AppStatePicture(record), AppActionMessage(record));
 }
 
 void FillList(HWND page) {
@@ -72,13 +45,7 @@ void FillList(HWND page) {
     for (std::uint32_t index = 0; index < Apps().AppCount; ++index) {
         AppRecord& record = Apps().Records[index];
         if (record.Listed != 1) continue;
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = static_cast<int>(index);
-        item.pszText = record.DisplayName;
-        item.lParam = static_cast<LPARAM>(index);
-        int row = static_cast<int>(
-            SendMessageA(list, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item)));
+        int row = AddCheckListRow(list, record.DisplayName, static_cast<int>(index));
         if (row >= 0) ShowRowState(list, row, record);
     }
 }
@@ -92,17 +59,12 @@ void Refuse(HWND page, int message, const AppRecord& record) {
 }
 
 void OnClick(HWND page, bool doubleClick) {
-    HWND list = List(page);
-    DWORD position = GetMessagePos();
-    LVHITTESTINFO hit{};
-    hit.pt.x = static_cast<short>(LOWORD(position));
-    hit.pt.y = static_cast<short>(HIWORD(position));
-    ScreenToClient(list, &hit.pt);
-    int row = ListView_HitTest(list, &hit);
+    bool onPicture = false, onLabel = false;
+    int row = CheckListRowAtMessagePos(List(page), &onPicture, &onLabel);
     if (row < 0) return;
-    if (hit.flags & LVHT_ONITEMSTATEICON) {
+    if (onPicture) {
         ToggleIntegration(page, row);
-    } else if (doubleClick && (hit.flags & LVHT_ONITEMLABEL) && g_selectedApp != -1) {
+    } else if (doubleClick && onLabel && g_selectedApp != -1) {
         AppPropertiesSheet(page, g_selectedApp);
     }
 }
@@ -118,13 +80,8 @@ void OnInit(HWND page) {
         ReadAppRecords();
     }
     CentreSheetOnFirstShow(page);
-    HWND list = List(page);
-    InsertColumns(list);
-    HIMAGELIST pictures =
-        ImageList_LoadImageA(Library().module, MAKEINTRESOURCEA(IDB_STATE_IMAGES),
-                             kStateImageWidth, 0, CLR_NONE, IMAGE_BITMAP, 0);
-    if (pictures) ListView_SetImageList(list, pictures, LVSIL_STATE);
-    InstallListKeyHook(list);
+    SetUpCheckList(List(page), kMsgApplicationColumn, kMsgActionColumn);
+    InstallListKeyHook(List(page));
 }
 
 void OnActivate(HWND page) {
@@ -153,7 +110,7 @@ int SelectedApp() { return g_selectedApp; }
 
 void ToggleIntegration(HWND page, int row) {
     HWND list = List(page);
-    AppRecord* record = RecordAt(RecordIndexOfRow(list, row));
+    AppRecord* record = RecordAt(CheckListRowIndex(list, row));
     if (record) {
         std::uint32_t kind = LocationKind(*record);
         if (kind == kKindNotPresent) {
@@ -173,7 +130,7 @@ void ToggleIntegration(HWND page, int row) {
             if (record->Action != kActionNone) PropSheet_Changed(GetParent(page), page);
         }
     }
-    ListView_SetItemState(list, row, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectCheckListRow(list, row);
 }
 
 INT_PTR CALLBACK IntegratePage(HWND page, UINT message, WPARAM wParam, LPARAM lParam) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "integration/app_table.h"
+#include "integration/check_list.h"
 
 #include <windows.h>
 #include <prsht.h>
@@ -28,7 +29,7 @@ int AppActionMessage(const AppRecord& record);
 
 // Width of the list's first column for a client width w (the second takes
 // the rest).
-inline int AppColumnWidth(int w) { return 14 * w / 24; }
+inline int AppColumnWidth(int w) { return CheckListFirstColumnWidth(w); }
 
 // Table index of the application last selected in the list; -1 for none.
 int SelectedApp();

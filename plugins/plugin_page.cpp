@@ -1,5 +1,6 @@
 #include "plugins/plugin_page.h"
 
+#include "integration/check_list.h"
 #include "integration/help_map.h"
 #include "integration/list_key_hook.h"
 #include "platform/bounded_text.h"
@@ -24,38 +25,15 @@ constexpr int kMsgInformationCaption = 98;
 constexpr int kMsgEnable = 2015;
 constexpr int kMsgDisable = 2016;
 constexpr int kMsgNoAction = 65;
-constexpr int kStateImageWidth = 14;
 
 // Index of the entry whose item was last selected; -1 for none.
 int g_selection = -1;
 
 HWND List(HWND page) { return GetDlgItem(page, IDC_PLUGINS_LIST); }
 
-void InsertColumns(HWND list) {
-    RECT client;
-    GetClientRect(list, &client);
-    int width = client.right - client.left;
-    int first = PluginColumnWidth(width);
-    LVCOLUMNA column{};
-    column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT | LVCF_SUBITEM;
-    column.fmt = LVCFMT_LEFT;
-    column.cx = first;
-    column.pszText = const_cast<char*>(LoadMessageText(kMsgPluginColumn));
-    column.iSubItem = 0;
-    SendMessageA(list, LVM_INSERTCOLUMNA, 0, reinterpret_cast<LPARAM>(&column));
-    column.cx = width - first;
-    column.pszText = const_cast<char*>(LoadMessageText(kMsgActionColumn));
-    column.iSubItem = 1;
-    SendMessageA(list, LVM_INSERTCOLUMNA, 1, reinterpret_cast<LPARAM>(&column));
-}
-
 void ShowEntryState(HWND list, int item, const PluginEntry& entry) {
-    ListView_SetItemState(list, item,
-                          INDEXTOSTATEIMAGEMASK(PluginStatePicture(entry.enabled,
-                                                                   entry.pendingAction)),
-                          LVIS_STATEIMAGEMASK);
-    ListView_SetItemText(list, item, 1,
-                         const_cast<char*>(LoadMessageText(PluginActionMessage(entry.pendingAction))));
+    ShowCheckListRow(list, item, PluginStatePicture(entry.enabled, entry.pendingAction),
+                     PluginActionMessage(entry.pendingAction));
 }
 
 void FillList(HWND page) {
@@ -63,28 +41,14 @@ void FillList(HWND page) {
     ListView_DeleteAllItems(list);
     std::vector<PluginEntry>& entries = PluginList();
     for (std::size_t index = 0; index < entries.size(); ++index) {
-        LVITEMA item{};
-        item.mask = LVIF_TEXT | LVIF_PARAM;
-        item.iItem = static_cast<int>(index);
-        item.pszText = entries[index].name;
-        item.lParam = static_cast<LPARAM>(index);
-        int position = static_cast<int>(SendMessageA(list, LVM_INSERTITEMA, 0,
-                                                     reinterpret_cast<LPARAM>(&item)));
+        int position = AddCheckListRow(list, entries[index].name, static_cast<int>(index));
         if (position >= 0) ShowEntryState(list, position, entries[index]);
     }
 }
 
-int EntryIndexOfItem(HWND list, int item) {
-    LVITEMA query{};
-    query.mask = LVIF_PARAM;
-    query.iItem = item;
-    if (!SendMessageA(list, LVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&query))) return -1;
-    return static_cast<int>(query.lParam);
-}
-
 void Toggle(HWND page, int item) {
     HWND list = List(page);
-    int index = EntryIndexOfItem(list, item);
+    int index = CheckListRowIndex(list, item);
     std::vector<PluginEntry>& entries = PluginList();
     if (index < 0 || static_cast<std::size_t>(index) >= entries.size()) return;
     PluginEntry& entry = entries[static_cast<std::size_t>(index)];
@@ -103,22 +67,18 @@ void Toggle(HWND page, int item) {
         ShowEntryState(list, item, entry);
         if (entry.pendingAction != kPluginNone) PropSheet_Changed(GetParent(page), page);
     }
-    ListView_SetItemState(list, item, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    SelectCheckListRow(list, item);
 }
 
 void OnClick(HWND page, bool doubleClick) {
     HWND list = List(page);
-    DWORD position = GetMessagePos();
-    LVHITTESTINFO hit{};
-    hit.pt.x = static_cast<short>(LOWORD(position));
-    hit.pt.y = static_cast<short>(HIWORD(position));
-    ScreenToClient(list, &hit.pt);
-    int item = ListView_HitTest(list, &hit);
+    bool onPicture = false, onLabel = false;
+    int item = CheckListRowAtMessagePos(list, &onPicture, &onLabel);
     if (item < 0) return;
-    if (hit.flags & LVHT_ONITEMSTATEICON) {
+    if (onPicture) {
         Toggle(page, item);
-    } else if ((hit.flags & LVHT_ONITEMLABEL) && doubleClick) {
-        ShowPluginProperties(page, EntryIndexOfItem(list, item));
+    } else if (onLabel && doubleClick) {
+        ShowPluginProperties(page, CheckListRowIndex(list, item));
     }
 }
 
@@ -148,13 +108,8 @@ INT_PTR CALLBACK PluginSupportPage(HWND page, UINT message, WPARAM wParam, LPARA
     switch (message) {
     case WM_INITDIALOG: {
         if (PluginList().empty()) LoadPluginList(0);
-        HWND list = List(page);
-        InsertColumns(list);
-        HIMAGELIST pictures = ImageList_LoadImageA(Library().module,
-                                                   MAKEINTRESOURCEA(IDB_STATE_IMAGES),
-                                                   kStateImageWidth, 0, CLR_NONE, IMAGE_BITMAP, 0);
-        if (pictures) ListView_SetImageList(list, pictures, LVSIL_STATE);
-        InstallListKeyHook(list);
+        SetUpCheckList(List(page), kMsgPluginColumn, kMsgActionColumn);
+        InstallListKeyHook(List(page));
         return TRUE;
     }
     case WM_PAINT:

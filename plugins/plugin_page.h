@@ -2,6 +2,8 @@
 // enables or disables browser plug-ins for the viewer.
 #pragma once
 
+#include "integration/check_list.h"
+
 #include <windows.h>
 
 namespace txr {
@@ -16,6 +18,6 @@ int PluginActionMessage(DWORD pendingAction);
 
 // Width of the list's first column for a client width w (the second takes
 // the rest).
-inline int PluginColumnWidth(int w) { return w * 14 / 24; }
+inline int PluginColumnWidth(int w) { return CheckListFirstColumnWidth(w); }
 
 }  // namespace txr

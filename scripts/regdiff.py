@@ -73,6 +73,7 @@ def main():
                 if not any(k.lower() == s or k.lower().startswith(s + "\\") for s in skips)}
     before, after = kept(parse(args[0])), kept(parse(args[1]))
     lines = []
+    changed = []  # values changed in keys both have: listed first
     for label, keys, source in (("+", set(after) - set(before), after),
                                 ("-", set(before) - set(after), before)):
         lowered = {k.lower() for k in keys}
@@ -97,12 +98,13 @@ def main():
             if old.get(name) == new.get(name):
                 continue
             if name not in old:
-                lines.append(f"  + {nice_key(key)}   {name} = {short(new[name])}")
+                changed.append(f"  + {nice_key(key)}   {name} = {short(new[name])}")
             elif name not in new:
-                lines.append(f"  - {nice_key(key)}   {name}")
+                changed.append(f"  - {nice_key(key)}   {name}")
             else:
-                lines.append(f"  ~ {nice_key(key)}   {name}: {short(old[name], 30)} -> "
-                             f"{short(new[name], 30)}")
+                changed.append(f"  ~ {nice_key(key)}   {name}: {short(old[name], 30)} -> "
+                               f"{short(new[name], 30)}")
+    lines = changed + lines
     if not lines:
         print("  (no change)")
     for line in lines[:most]:
