@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 
 namespace txr::test {
@@ -149,6 +150,93 @@ TEST_F(EndToEndTest, UninstallAsksAndConfirmsInRealMessageBoxes) {
     EXPECT_EQ("Orbisel has been removed from your system.", accepted.boxes[1]);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProduct));
     EXPECT_EQ(0u, accepted.exitCode);
+}
+
+// A workstation with programs for the sample modules and a browser plug-in
+// folder: Quillpad Editor on C: (found by the scan), and a Netscape whose
+// plug-in folder holds QuickTime's module.
+class UnattendedEndToEndTest : public EndToEndTest {
+protected:
+    UnattendedEndToEndTest() {
+        WriteFile(kQuillpad + std::string("QUILLPAD.EXE"), "Quillpad Editor");
+        WriteFile(kQuillpad + std::string("QUILLPAD.INI"), kQuillpadSettings);
+        WriteFile(std::string(kNetscape) + "\\Program\\Plugins\\npqtw32.dll", "np");
+        SetString(HKEY_CURRENT_USER, kNetscapeKey, "Install Directory", kNetscape);
+        DeleteFileA(WindowsFile("XCVSETUP.INI").c_str());
+    }
+    ~UnattendedEndToEndTest() override {
+        Clean();
+        DeleteFolderTree(kQuillpad);
+        DeleteFolderTree("C:\\Netscape");
+        RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Netscape");
+        DeleteFileA(WindowsFile("XCVSETUP.INI").c_str());
+    }
+    static std::string WindowsFile(const char* name) {
+        char windows[MAX_PATH];
+        GetWindowsDirectoryA(windows, sizeof windows);
+        return std::string(windows) + "\\" + name;
+    }
+    static std::optional<DWORD> AppStatus(const std::string& key) {
+        return GetDword(HKEY_LOCAL_MACHINE, std::string(kProduct) + "\\Apps\\" + key, "Status");
+    }
+    static std::optional<DWORD> Enabled(const std::string& plugin) {
+        return GetDword(HKEY_LOCAL_MACHINE, std::string(kProduct) + "\\Plugins\\" + plugin,
+                        "Enabled");
+    }
+
+    static constexpr const char* kQuillpad = "C:\\Program Files\\Quillpad\\";
+    static constexpr const char* kQuillpadSettings = "[Viewer]\r\nProgram=NOTEPAD.EXE\r\n";
+    static constexpr const char* kNetscape = "C:\\Netscape\\Communicator";
+    static constexpr const char* kNetscapeKey = "Software\\Netscape\\Netscape Navigator\\Main";
+    ScratchFolder options_;
+};
+
+TEST_F(UnattendedEndToEndTest, AFreshWorkstationIsSetUpIntegratedAndConfiguredSilently) {
+    LaunchResult setup = Launch("-s");
+    EXPECT_EQ(0u, setup.exitCode);
+    EXPECT_TRUE(setup.boxes.empty());
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    EXPECT_EQ(2u, AppStatus("Quillpad")) << "found on C: and integrated";
+    EXPECT_EQ(2u, AppStatus("Wayfarer"));
+    EXPECT_EQ("[Viewer]\r\nProgram=X:\\TXR\\PROGRAM\\TXR32.EXE\r\n",
+              ReadFile(kQuillpad + std::string("QUILLPAD.INI")));
+    EXPECT_EQ(1u, Enabled("Quicktime")) << "its module lies in Netscape's plug-in folder";
+    EXPECT_EQ(0u, Enabled("Acrobat"));
+    EXPECT_FALSE(FileExists(WindowsFile("XCVSETUP.INI")));
+
+    EXPECT_EQ(0u, Launch("-s -u").exitCode);
+    EXPECT_EQ(kQuillpadSettings, ReadFile(kQuillpad + std::string("QUILLPAD.INI")))
+        << "the uninstall restores the program exactly";
+}
+
+TEST_F(UnattendedEndToEndTest, AnOptionsFileDecidesPerApplicationAndPlugin) {
+    std::string options = options_ / "SITE OPTIONS.INI";
+    WriteFile(options, "[Integrations]\r\nQuillpad=no\r\nStranger=YES\r\n"
+                       "[Plugins]\r\nApple QuickTime=NO\r\n");
+    LaunchResult setup = Launch(options);
+    EXPECT_TRUE(setup.boxes.empty());
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    EXPECT_NE(2u, AppStatus("Quillpad").value_or(0)) << "no: the remove action, not integrated";
+    EXPECT_EQ(kQuillpadSettings, ReadFile(kQuillpad + std::string("QUILLPAD.INI")));
+    EXPECT_EQ(2u, AppStatus("Wayfarer")) << "missing: integrated";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string(kProduct) + "\\Apps\\Stranger"));
+    EXPECT_EQ(0u, Enabled("Quicktime"));
+    EXPECT_FALSE(FileExists(WindowsFile("XCVSETUP.INI")));
+
+    // Integrated first, then NO: the integration stays.
+    Launch("-s");
+    ASSERT_EQ(2u, AppStatus("Quillpad"));
+    Launch(options);
+    EXPECT_EQ(2u, AppStatus("Quillpad"));
+    EXPECT_EQ("[Viewer]\r\nProgram=X:\\TXR\\PROGRAM\\TXR32.EXE\r\n",
+              ReadFile(kQuillpad + std::string("QUILLPAD.INI")));
+}
+
+TEST_F(UnattendedEndToEndTest, ASetupFileAlreadyInTheWindowsDirectoryIsUsedAndDeleted) {
+    WriteFile(WindowsFile("XCVSETUP.INI"), "[Plugins]\r\nApple QuickTime=NO\r\n");
+    EXPECT_TRUE(Launch("-s").boxes.empty());
+    EXPECT_EQ(0u, Enabled("Quicktime"));
+    EXPECT_FALSE(FileExists(WindowsFile("XCVSETUP.INI")));
 }
 
 }  // namespace

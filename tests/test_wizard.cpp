@@ -16,6 +16,7 @@
 #include <commctrl.h>
 
 #include <string>
+#include <vector>
 
 namespace txr::test {
 namespace {
@@ -253,6 +254,42 @@ void CALLBACK CancelTheSheet(HWND, UINT, UINT_PTR timer, DWORD) {
         KillTimer(nullptr, timer);
         PropSheet_PressButton(sheet, PSBTN_CANCEL);
     }
+}
+
+// Buttons to press, one per timer tick, in a modal wizard.
+std::vector<int> g_presses;
+void CALLBACK PressNext(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND sheet = FindWindowA("#32770", nullptr);
+    if (!sheet || !PropSheet_GetCurrentPageHwnd(sheet)) return;
+    if (g_presses.empty()) {
+        KillTimer(nullptr, timer);
+        return;
+    }
+    int button = g_presses.front();
+    g_presses.erase(g_presses.begin());
+    PropSheet_PressButton(sheet, button);
+}
+
+TEST_F(WizardTest, CancellingAfterASuccessfulInstallStillEndsWithSuccess) {
+    g_presses = {PSBTN_NEXT, PSBTN_CANCEL};
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, &PressNext);
+    EXPECT_EQ(1, RunSetupWizard(0, 0));
+    KillTimer(nullptr, timer);
+    ASSERT_EQ(1u, prompts_.shown().size());
+    EXPECT_EQ(LoadMessageText(153), prompts_.shown()[0].text);
+}
+
+TEST_F(WizardTest, AFailedInstallEndsWithItsOwnMessage) {
+    RegistryFaults faults;
+    faults.Fail(reg::Op::Create, "HKLM\\Software\\Corvel\\Orbisel\\CurrentVersion");
+    g_presses = {PSBTN_NEXT, PSBTN_FINISH};
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, &PressNext);
+    EXPECT_EQ(1, RunSetupWizard(0, 0));
+    KillTimer(nullptr, timer);
+    ASSERT_EQ(2u, prompts_.shown().size()) << "the engine's fatal box, then the closing message";
+    EXPECT_EQ("There was an error setting up Orbisel on your system. Please contact your network "
+              "administrator for assistance.",
+              prompts_.shown()[1].text);
 }
 
 TEST_F(WizardTest, TheClosingMessageFollowsTheResult) {
