@@ -44,31 +44,15 @@ protected:
         });
     }
     ~IntegratePageTest() override {
-        driver_.reset();
+        wizard_.reset();
         shell::SetBrowseHook({});
     }
     void Open() {
-        page_ = PROPSHEETPAGEA{};
-        page_.dwSize = sizeof page_;
-        page_.hInstance = GetModuleHandleA(nullptr);
-        page_.pszTemplate = MAKEINTRESOURCEA(IDD_INTEGRATE);
-        page_.pfnDlgProc = &IntegratePage;
-        header_ = PROPSHEETHEADERA{};
-        header_.dwSize = sizeof header_;
-        header_.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_MODELESS;
-        header_.hInstance = GetModuleHandleA(nullptr);
-        header_.nPages = 1;
-        header_.ppsp = &page_;
-        driver_ = std::make_unique<SheetDriver>(header_);
+        wizard_ = std::make_unique<SinglePageWizard>(IDD_INTEGRATE, &IntegratePage);
+        driver_ = &wizard_->driver();
         list_ = GetDlgItem(driver_->page(), IDC_INTEGRATE_LIST);
     }
-    int Row(const std::string& name) {
-        for (int row = 0; row < ListCount(list_); ++row) {
-            if (ListText(list_, row) == name) return row;
-        }
-        ADD_FAILURE() << "no row " << name;
-        return -1;
-    }
+    int Row(const std::string& name) { return ListRowNamed(list_, name); }
     void Toggle(const std::string& name) {
         ListSelect(list_, Row(name));
         SendMessageA(list_, WM_KEYDOWN, VK_SPACE, 0);
@@ -83,9 +67,8 @@ protected:
 
     ScriptedPrompts prompts_;
     FakeClock clock_;
-    PROPSHEETPAGEA page_{};
-    PROPSHEETHEADERA header_{};
-    std::unique_ptr<SheetDriver> driver_;
+    std::unique_ptr<SinglePageWizard> wizard_;
+    SheetDriver* driver_ = nullptr;
     HWND list_ = nullptr;
     std::string browseAnswer_;
     std::string browseTitle_;

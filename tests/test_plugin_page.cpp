@@ -44,34 +44,17 @@ protected:
     }
 
     void Open() {
-        page_ = PROPSHEETPAGEA{};
-        page_.dwSize = sizeof page_;
-        page_.hInstance = GetModuleHandleA(nullptr);
-        page_.pszTemplate = MAKEINTRESOURCEA(IDD_PLUGINS);
-        page_.pfnDlgProc = &PluginSupportPage;
-        header_ = PROPSHEETHEADERA{};
-        header_.dwSize = sizeof header_;
-        header_.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_MODELESS;
-        header_.hInstance = GetModuleHandleA(nullptr);
-        header_.nPages = 1;
-        header_.ppsp = &page_;
-        driver_ = std::make_unique<SheetDriver>(header_);
+        wizard_ = std::make_unique<SinglePageWizard>(IDD_PLUGINS, &PluginSupportPage);
+        driver_ = &wizard_->driver();
         list_ = GetDlgItem(driver_->page(), IDC_PLUGINS_LIST);
     }
-    int Row(const std::string& name) {
-        for (int item = 0; item < ListCount(list_); ++item) {
-            if (ListText(list_, item) == name) return item;
-        }
-        ADD_FAILURE() << "no row " << name;
-        return -1;
-    }
+    int Row(const std::string& name) { return ListRowNamed(list_, name); }
 
     ScratchFolder browsers_;
     ScriptedPrompts prompts_;
     HHOOK hook_ = nullptr;
-    PROPSHEETPAGEA page_{};
-    PROPSHEETHEADERA header_{};
-    std::unique_ptr<SheetDriver> driver_;
+    std::unique_ptr<SinglePageWizard> wizard_;
+    SheetDriver* driver_ = nullptr;
     HWND list_ = nullptr;
 };
 

@@ -55,6 +55,27 @@ bool SheetDriver::ButtonEnabled(int controlId) const {
     return button && IsWindowVisible(button) && IsWindowEnabled(button);
 }
 
+SinglePageWizard::SinglePageWizard(int dialog, DLGPROC procedure) {
+    page_.dwSize = sizeof page_;
+    page_.hInstance = GetModuleHandleA(nullptr);
+    page_.pszTemplate = MAKEINTRESOURCEA(dialog);
+    page_.pfnDlgProc = procedure;
+    header_.dwSize = sizeof header_;
+    header_.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_MODELESS;
+    header_.hInstance = GetModuleHandleA(nullptr);
+    header_.nPages = 1;
+    header_.ppsp = &page_;
+    driver_ = std::make_unique<SheetDriver>(header_);
+}
+
+int ListRowNamed(HWND list, const std::string& text) {
+    for (int row = 0; row < ListCount(list); ++row) {
+        if (ListText(list, row) == text) return row;
+    }
+    ADD_FAILURE() << "no row " << text;
+    return -1;
+}
+
 std::string ControlText(HWND page, int id) {
     char text[2048] = "";
     GetDlgItemTextA(page, id, text, sizeof text);

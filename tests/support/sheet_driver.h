@@ -7,6 +7,7 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include <memory>
 #include <string>
 
 namespace txr::test {
@@ -39,6 +40,19 @@ private:
     HWND sheet_ = nullptr;
 };
 
+// One wizard page in a modeless wizard sheet of its own.
+class SinglePageWizard {
+public:
+    SinglePageWizard(int dialog, DLGPROC procedure);
+    SheetDriver& driver() { return *driver_; }
+    HWND page() const { return driver_->page(); }
+
+private:
+    PROPSHEETPAGEA page_{};
+    PROPSHEETHEADERA header_{};
+    std::unique_ptr<SheetDriver> driver_;
+};
+
 std::string ControlText(HWND page, int id);
 
 // Reading a list view.
@@ -46,6 +60,8 @@ int ListCount(HWND list);
 std::string ListText(HWND list, int item, int column = 0);
 int ListStatePicture(HWND list, int item);
 LPARAM ListItemData(HWND list, int item);
+// The row whose first column reads text; -1 (and a test failure) if none.
+int ListRowNamed(HWND list, const std::string& text);
 // Selects (and focuses) one item.
 void ListSelect(HWND list, int item);
 // A real click (down and up) on the item's state picture or its label:
