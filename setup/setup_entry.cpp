@@ -52,6 +52,11 @@ void RunSetup(char* commandLine, const SetupRoutes& routes) {
 }  // namespace txr
 
 extern "C" int WINAPI TXRSetup(LPSTR commandLine) {
-    txr::RunSetup(commandLine, txr::DefaultSetupRoutes());
+    // No C++ exception may reach the launcher: a run that could not get the
+    // memory it needed ends as if it had finished.
+    try {
+        txr::RunSetup(commandLine, txr::DefaultSetupRoutes());
+    } catch (...) {
+    }
     return 0;
 }

@@ -15,9 +15,7 @@ namespace {
 constexpr int kMsgUpdateQuestion = 180;
 constexpr int kMsgUpdated = 181;
 
-}  // namespace
-
-extern "C" int WINAPI TXRUpdate(void) {
+int UpdateWorkstation() {
     using namespace txr;
     char question[kMessageTextMax + 32];
     text::FormatTo(question, sizeof question, LoadMessageText(kMsgUpdateQuestion),
@@ -45,4 +43,15 @@ extern "C" int WINAPI TXRUpdate(void) {
         prompt::ShowMessageBox(nullptr, done, caption, MB_OK);
     }
     return 1;
+}
+
+}  // namespace
+
+extern "C" int WINAPI TXRUpdate(void) {
+    // No C++ exception may reach the calling program.
+    try {
+        return UpdateWorkstation();
+    } catch (...) {
+        return 0;
+    }
 }
