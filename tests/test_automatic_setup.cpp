@@ -7,6 +7,7 @@
 #include "setup/library_state.h"
 #include "tests/integration_fixture.h"
 #include "tests/support/registry_tree.h"
+#include "tests/support/scratch_folder.h"
 #include "tests/support/seams.h"
 
 #include <algorithm>
@@ -28,18 +29,6 @@ constexpr const char* kProbeSettings =
     "[App3]\r\nKeyName=Absent\r\nDisplayName=Absent\r\nKind=2\r\n"
     "[App4]\r\nKeyName=Lost\r\nDisplayName=Lost\r\nKind=3\r\nFiles=zz_nowhere_either.exe\r\n"
     "[App5]\r\nKeyName=Done\r\nDisplayName=Done\r\nKind=4\r\nDefaultPath=C:\\DONE\r\n";
-
-std::string WindowsFile(const char* name) {
-    char windows[MAX_PATH];
-    GetWindowsDirectoryA(windows, sizeof windows);
-    return std::string(windows) + "\\" + name;
-}
-
-std::string Viewers() {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    return std::string(system) + "\\VIEWERS\\";
-}
 
 class AutomaticSetupTest : public IntegrationTest {
 protected:

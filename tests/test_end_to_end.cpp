@@ -19,12 +19,6 @@ constexpr const char* kShare = "X:\\TXR\\";
 constexpr const char* kProduct = "Software\\Corvel\\Orbisel\\CurrentVersion";
 constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TXR";
 
-std::string Viewers() {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    return std::string(system) + "\\VIEWERS\\";
-}
-
 // Starts the launcher with arguments; while it runs, answers each message
 // box it shows with the given button and records the box's text.
 struct LaunchResult {
@@ -170,11 +164,6 @@ protected:
         DeleteFolderTree("C:\\Netscape");
         RegDeleteTreeA(HKEY_CURRENT_USER, "Software\\Netscape");
         DeleteFileA(WindowsFile("XCVSETUP.INI").c_str());
-    }
-    static std::string WindowsFile(const char* name) {
-        char windows[MAX_PATH];
-        GetWindowsDirectoryA(windows, sizeof windows);
-        return std::string(windows) + "\\" + name;
     }
     static std::optional<DWORD> AppStatus(const std::string& key) {
         return GetDword(HKEY_LOCAL_MACHINE, std::string(kProduct) + "\\Apps\\" + key, "Status");

@@ -22,12 +22,6 @@ constexpr const char* kProduct = "Software\\Corvel\\Orbisel\\CurrentVersion";
 constexpr const char* kUninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\TXR";
 constexpr const char* kSharedDlls = "Software\\Microsoft\\Windows\\CurrentVersion\\SharedDLLs";
 
-std::string ViewersFolder() {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    return std::string(system) + "\\VIEWERS\\";
-}
-
 // The engine's tests touch the system's VIEWERS folder: ctest runs them one
 // at a time, and each leaves the folder without Quick View programs.
 class InstallEngineTest : public LibraryTest {
@@ -43,7 +37,7 @@ protected:
 
     static void ClearViewers() {
         for (const char* name : {"QUIKVIEW.EXE", "QUIKVIEW.ORG"}) {
-            std::string path = ViewersFolder() + name;
+            std::string path = Viewers() + name;
             SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
             DeleteFileA(path.c_str());
         }
@@ -219,7 +213,7 @@ TEST_F(InstallEngineTest, AFatalRegistrationStopsTheSequenceWithStatusThree) {
         << "the Exchange menus come after it";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                            "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txr32.exe"));
-    EXPECT_FALSE(FileExists(ViewersFolder() + "QUIKVIEW.EXE")) << "no Quick View replacement";
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.EXE")) << "no Quick View replacement";
 }
 
 TEST_F(InstallEngineTest, WithoutAWholeSavedCopyTheQuickViewTakeoverIsLeftOut) {
@@ -243,31 +237,31 @@ TEST_F(InstallEngineTest, WithoutAWholeSavedCopyTheQuickViewTakeoverIsLeftOut) {
 }
 
 TEST_F(InstallEngineTest, TheSystemsQuickViewIsSavedOnceAndRestored) {
-    WriteFile(ViewersFolder() + "QUIKVIEW.EXE", "system viewer");
+    WriteFile(Viewers() + "QUIKVIEW.EXE", "system viewer");
     EXPECT_EQ(1, InstallFromServer());
-    EXPECT_EQ("product viewer", ReadFile(ViewersFolder() + "QUIKVIEW.EXE"));
-    EXPECT_EQ("system viewer", ReadFile(ViewersFolder() + "QUIKVIEW.ORG"));
+    EXPECT_EQ("product viewer", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.ORG"));
     EXPECT_EQ(1, InstallFromServer()) << "installing twice";
-    EXPECT_EQ("system viewer", ReadFile(ViewersFolder() + "QUIKVIEW.ORG"))
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.ORG"))
         << "the first saved program stays saved";
     RestoreQuickView();
-    EXPECT_EQ("system viewer", ReadFile(ViewersFolder() + "QUIKVIEW.EXE"));
-    EXPECT_FALSE(FileExists(ViewersFolder() + "QUIKVIEW.ORG"));
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
 }
 
 TEST_F(InstallEngineTest, WithoutASavedProgramTheProductsStaysAndAFailedCopyKeepsTheSaved) {
     EXPECT_EQ(1, ReplaceQuickView(server_.path().c_str()));
     RestoreQuickView();
-    EXPECT_EQ("product viewer", ReadFile(ViewersFolder() + "QUIKVIEW.EXE"));
+    EXPECT_EQ("product viewer", ReadFile(Viewers() + "QUIKVIEW.EXE"));
 
-    WriteFile(ViewersFolder() + "QUIKVIEW.ORG", "system viewer");
+    WriteFile(Viewers() + "QUIKVIEW.ORG", "system viewer");
     // A viewer that is running holds its program open.
-    HANDLE running = CreateFileA((ViewersFolder() + "QUIKVIEW.EXE").c_str(), GENERIC_READ, 0,
+    HANDLE running = CreateFileA((Viewers() + "QUIKVIEW.EXE").c_str(), GENERIC_READ, 0,
                                  nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(INVALID_HANDLE_VALUE, running);
     RestoreQuickView();
     CloseHandle(running);
-    EXPECT_EQ("system viewer", ReadFile(ViewersFolder() + "QUIKVIEW.ORG"))
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.ORG"))
         << "the system's program is not given up while it could not be put back";
 }
 

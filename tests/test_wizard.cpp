@@ -27,12 +27,6 @@ constexpr int kFinish = 0x3025;
 constexpr const char* kWelcomeText =
     "This setup will allow you to run Orbisel directly from your network server.";
 
-std::string Viewers() {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    return std::string(system) + "\\VIEWERS\\";
-}
-
 class WizardTest : public LibraryTest {
 protected:
     WizardTest() {

@@ -16,12 +16,6 @@ namespace {
 
 constexpr const char* kProduct = "Software\\Corvel\\Orbisel\\CurrentVersion";
 
-std::string Viewers() {
-    char system[MAX_PATH];
-    GetSystemDirectoryA(system, sizeof system);
-    return std::string(system) + "\\VIEWERS\\";
-}
-
 class WorkstationUpdateTest : public LibraryTest {
 protected:
     WorkstationUpdateTest() {

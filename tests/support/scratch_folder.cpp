@@ -72,4 +72,16 @@ void DeleteFolderTree(const std::string& path) {
     RemoveDirectoryA(folder.c_str());
 }
 
+std::string Viewers() {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    return std::string(system) + "\\VIEWERS\\";
+}
+
+std::string WindowsFile(const char* name) {
+    char windows[MAX_PATH];
+    GetWindowsDirectoryA(windows, sizeof windows);
+    return std::string(windows) + "\\" + name;
+}
+
 }  // namespace txr::test

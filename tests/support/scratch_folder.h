@@ -32,4 +32,9 @@ void MakeFolders(const std::string& path);
 // Deletes a folder with everything below it.
 void DeleteFolderTree(const std::string& path);
 
+// The system's Quick View folder (system directory + "\VIEWERS\").
+std::string Viewers();
+// A file of the Windows directory: its folder, a backslash, name.
+std::string WindowsFile(const char* name);
+
 }  // namespace txr::test
