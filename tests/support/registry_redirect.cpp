@@ -19,6 +19,8 @@ RegistryRedirect::RegistryRedirect() {
     static int serial = 0;
     base_ = "Software\\OrbiselTests\\" + std::to_string(GetCurrentProcessId()) + "_" +
             std::to_string(++serial);
+    // A key left by an earlier process with the same id must not leak into this test.
+    RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
     machine_ = CreateScratch(base_ + "\\HKLM");
     user_ = CreateScratch(base_ + "\\HKCU");
     classes_ = CreateScratch(base_ + "\\HKCR");
@@ -34,8 +36,9 @@ RegistryRedirect::~RegistryRedirect() {
     for (HKEY key : {machine_, user_, classes_}) {
         if (key) RegCloseKey(key);
     }
+    // The shared parent stays: test programs run in parallel, and deleting it while it is
+    // empty races another program creating its own scratch key beneath it one level at a time.
     RegDeleteTreeA(HKEY_CURRENT_USER, base_.c_str());
-    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\OrbiselTests");  // only when empty
 }
 
 }  // namespace txr::test
