@@ -8,6 +8,13 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 txr_cleanup_pids=()
 
+# True when this machine runs Wine's 32-bit programs itself: a kernel with
+# ia32 emulation switched off (or a hypervisor without compatibility mode)
+# refuses every 32-bit executable, Wine's loader among them.
+txr_runs_32bit_code() {
+    wine --version >/dev/null 2>&1
+}
+
 # Creates a fresh prefix at $1 without the z: drive (a drive scan would walk
 # the whole machine through it) and keeps one Wine server alive for the run.
 txr_wine_prefix() {
