@@ -15,6 +15,17 @@ txr_runs_32bit_code() {
     wine --version >/dev/null 2>&1
 }
 
+# For a script that runs Wine after its bootstrap and build: where this
+# machine runs no 32-bit code, runs the script ($1, with its arguments) again
+# in scripts/vm, with TXR_IN_VM set so that it skips the bootstrap and the
+# build there; otherwise returns.
+txr_rerun_in_vm_unless_32bit() {
+    txr_runs_32bit_code && return 0
+    echo "$(basename "$1"): this machine's kernel runs no 32-bit code; it runs in scripts/vm" >&2
+    TXR_IN_VM=1 TXR_VM_PASS="TXR_IN_VM ${TXR_VM_PASS:-}" \
+        exec "$(dirname "${BASH_SOURCE[0]}")/vm" "$@"
+}
+
 # Creates a fresh prefix at $1 without the z: drive (a drive scan would walk
 # the whole machine through it) and keeps one Wine server alive for the run.
 txr_wine_prefix() {
