@@ -173,8 +173,9 @@ TEST_F(SupportToolTest, HealthyWorkstationPassesEveryCheckAndShowsItsRecord) {
 }
 
 TEST_F(SupportToolTest, WorkstationWithoutTheProductFailsTheRecordAndEveryMissingEntry) {
-    // The open-command key is left by an uninstall; whether it is there
-    // depends on what ran in this prefix before.
+    // The open-command key stays after an uninstall when it held more than
+    // the product put there; whether it is there depends on what ran in
+    // this prefix before.
     std::vector<std::string> failing = {"ContextMenu",       "NTShellApproved",
                                         "QuickViewDefault",  "FileViewerClassId",
                                         "ShellExtClassId",   "TXR32AppPath",

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The binary interfaces as the loader sees them: TXRUP450.DLL exports
+# exactly the 21 functions by undecorated name, TXRSETUP.EXE imports
+# TXRSetup from it by name, and neither needs a MinGW runtime DLL (only
+# system DLLs and msvcrt, which every Windows has).
+#   check_exports.sh OBJDUMP TXRUP450.DLL TXRSETUP.EXE
+set -euo pipefail
+objdump="$1" dll="$2" exe="$3"
+failed=0
+
+expected="DeleteFileOnReboot RemoveDeleteOnReboot TXRAddIcons TXRGetRegInfo TXRLogError
+TXRRegContextMenu TXRRegExchangeMenu TXRRegExchangeWordMenu TXRRegFileViewerClassId
+TXRRegNTShellApproved TXRRegQuickView TXRRegQuickViewCommand TXRRegQuickViewDefault
+TXRRegQuickViewOther TXRRegShellExtClassId TXRRegString TXRRegTXR32AppPath
+TXRRegTXRSuppAppPath TXRSetup TXRShutdown TXRUpdate"
+exports="$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
+           awk '/^\t\[/ { print $3 }' | sort)"
+if [ "$exports" != "$(tr -s ' \n' '\n' <<<"$expected" | sort)" ]; then
+    echo "FAIL: the exports of $dll differ from the 21 expected:"
+    diff <(tr -s ' \n' '\n' <<<"$expected" | sort) <(echo "$exports") || true
+    failed=1
+fi
+
+imports="$("$objdump" -p "$exe" | sed -n '/DLL Name: TXRUP450.DLL/,/DLL Name:/p')"
+if ! grep -qE '^\s+[0-9a-f]+\s+[0-9]+\s+TXRSetup$' <<<"$imports"; then
+    echo "FAIL: $exe does not import TXRSetup from TXRUP450.DLL by name"
+    failed=1
+fi
+
+for binary in "$dll" "$exe"; do
+    runtime="$("$objdump" -p "$binary" | awk '/DLL Name:/ { print $3 }' |
+               grep -iE '^(libgcc|libstdc|libwinpthread|libssp)' || true)"
+    if [ -n "$runtime" ]; then
+        echo "FAIL: $binary needs MinGW runtime DLLs: $runtime"
+        failed=1
+    fi
+    if ! "$objdump" -f "$binary" | grep -q 'file format pei-i386'; then
+        echo "FAIL: $binary is not PE32 i386"
+        failed=1
+    fi
+done
+
+[ "$failed" -eq 0 ] && echo "21 exports, TXRSetup imported by name, no MinGW runtime DLL"
+exit "$failed"
