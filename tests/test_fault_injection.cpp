@@ -7,6 +7,7 @@
 // done for the uninstall of a good setup: with its k-th call failing, the
 // next uninstall still cleans up.
 #include "registration/error_log.h"
+#include "registration/message_text.h"
 #include "setup/automatic_setup.h"
 #include "setup/install_engine.h"
 #include "setup/library_state.h"
@@ -37,8 +38,18 @@ protected:
         classesBefore_ = ReadTree(HKEY_CLASSES_ROOT, "");
         machineBefore_ = ReadTree(HKEY_LOCAL_MACHINE, "");
     }
-    // The installation status agrees with the error log.
-    void CheckStatusAgainstLog(const std::string& label) {
+    // Fatal boxes (caption message 2) shown since the first `from` boxes.
+    unsigned FatalBoxesSince(std::size_t from) const {
+        const std::string fatalCaption = LoadMessageText(kMsgFatalCaption);
+        unsigned count = 0;
+        for (std::size_t n = from; n < prompts_.shown().size(); ++n) {
+            if (prompts_.shown()[n].caption == fatalCaption) ++count;
+        }
+        return count;
+    }
+    // The installation status agrees with the error log, and is 3 exactly
+    // when a fatal step stopped the sequence.
+    void CheckStatusAgainstLog(const std::string& label, bool fatal) {
         auto status = GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus");
         auto count = GetDword(HKEY_LOCAL_MACHINE, kProduct, "ErrorCount");
         DWORD records = 0;
@@ -56,6 +67,7 @@ protected:
             EXPECT_TRUE(statusWriteLogged) << label << ": no status and no record of its write";
             return;
         }
+        EXPECT_EQ(fatal, *status == 3) << label << ": status " << *status;
         if (*status == 1) {
             EXPECT_EQ(0u, records) << label;
         } else if (*status == 2) {
@@ -102,12 +114,13 @@ TEST_F(FaultInjectionTest, EveryCallOfTheUnattendedSetupMayFail) {
         RegistryRedirect fresh;
         ResetErrorLogForTesting();
         Prepare();
+        std::size_t boxesBefore = prompts_.shown().size();
         {
             RegistryFaults faults;
             faults.FailNth(k);
             RunAutomaticSetup(0);
         }
-        CheckStatusAgainstLog(label);
+        CheckStatusAgainstLog(label, FatalBoxesSince(boxesBefore) > 0);
         UninstallWorkstation();
         CheckClean(label);
         if (HasFailure()) break;
