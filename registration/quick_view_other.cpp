@@ -61,12 +61,13 @@ void ForEachTopLevelKey(Visit visit) {
 
 // Always 1: a type that cannot be read or moved keeps its subkey, and
 // nothing is logged.  The subkey is deleted only once its copy is whole, so
-// a failed or partial copy never loses it.
+// a failed or partial copy never loses it; a copy saved by an earlier
+// install keeps what it saved first.
 int Install(HKEY, const char*) {
     ForEachTopLevelKey([](const char* name) {
         TypePaths paths(name);
         if (HasRedundantQuickView(paths.quickView, kFullAccess) &&
-            CopyKeyTreeWhole(HKEY_CLASSES_ROOT, paths.quickView, HKEY_CLASSES_ROOT, paths.saved) ==
+            SaveKeyTree(HKEY_CLASSES_ROOT, paths.quickView, HKEY_CLASSES_ROOT, paths.saved) ==
                 ERROR_SUCCESS) {
             DeleteKeyTree(HKEY_CLASSES_ROOT, paths.quickView);
         }

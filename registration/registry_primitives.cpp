@@ -74,8 +74,18 @@ LONG DeleteKeyTree(HKEY parent, const char* path) {
     return status;
 }
 
-LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
-                 const char* destinationPath) {
+namespace {
+
+// What a copy does with a value the destination already has.
+enum class Existing { Overwrite, Keep };
+
+bool HasValue(HKEY key, const char* name) {
+    return reg::QueryValue(key, name, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
+// The copy of CopyKeyTree and SaveKeyTree.
+LONG MergeKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                  const char* destinationPath, Existing existing) {
     reg::Key source;
     LONG status = reg::Open(sourceParent, sourcePath, kFullAccess, source.receive());
     if (status != ERROR_SUCCESS) return status;
@@ -94,6 +104,7 @@ LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationPare
             ERROR_SUCCESS) {
             break;
         }
+        if (existing == Existing::Keep && HasValue(destination.get(), name)) continue;
         reg::SetValue(destination.get(), name, type, data, dataLength);
     }
 
@@ -101,15 +112,27 @@ LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationPare
         char name[kKeyNameSize];
         DWORD length = sizeof name;
         if (reg::EnumKey(source.get(), index, name, &length) != ERROR_SUCCESS) break;
-        CopyKeyTree(source.get(), name, destination.get(), name);
+        MergeKeyTree(source.get(), name, destination.get(), name, existing);
     }
     return ERROR_SUCCESS;
 }
 
+}  // namespace
+
+LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                 const char* destinationPath) {
+    return MergeKeyTree(sourceParent, sourcePath, destinationParent, destinationPath,
+                        Existing::Overwrite);
+}
+
 namespace {
 
-// True when every value and subkey below source is in destination as well.
-bool HoldsEverythingOf(HKEY source, HKEY destination) {
+// How the destination's values must match the source's.
+enum class Match { Exactly, ByName };
+
+// True when every value and subkey below source is in destination as well:
+// with the same type and data, or (ByName) under the same name.
+bool HoldsEverythingOf(HKEY source, HKEY destination, Match match) {
     std::vector<char> name(16384);
     std::vector<BYTE> data, copy;
     for (DWORD index = 0;; ++index) {
@@ -119,6 +142,10 @@ bool HoldsEverythingOf(HKEY source, HKEY destination) {
             reg::EnumValue(source, index, name.data(), &nameLength, &type, nullptr, &size);
         if (status == ERROR_NO_MORE_ITEMS) break;
         if (status != ERROR_SUCCESS) return false;
+        if (match == Match::ByName) {
+            if (!HasValue(destination, name.data())) return false;
+            continue;
+        }
         data.resize(size + 1);
         nameLength = static_cast<DWORD>(name.size());
         if (reg::EnumValue(source, index, name.data(), &nameLength, &type, data.data(), &size) !=
@@ -143,7 +170,7 @@ bool HoldsEverythingOf(HKEY source, HKEY destination) {
         reg::Key from, to;
         if (reg::Open(source, child, kReadAccess, from.receive()) != ERROR_SUCCESS ||
             reg::Open(destination, child, kReadAccess, to.receive()) != ERROR_SUCCESS ||
-            !HoldsEverythingOf(from.get(), to.get())) {
+            !HoldsEverythingOf(from.get(), to.get(), match)) {
             return false;
         }
     }
@@ -152,18 +179,39 @@ bool HoldsEverythingOf(HKEY source, HKEY destination) {
 
 }  // namespace
 
-LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
-                      const char* destinationPath) {
-    LONG status = CopyKeyTree(sourceParent, sourcePath, destinationParent, destinationPath);
-    if (status != ERROR_SUCCESS) return status;
+namespace {
+
+// Whether destinationParent\destinationPath holds everything of the source.
+LONG CheckHoldsEverything(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                          const char* destinationPath, Match match) {
     reg::Key source, destination;
     if (reg::Open(sourceParent, sourcePath, kReadAccess, source.receive()) != ERROR_SUCCESS ||
         reg::Open(destinationParent, destinationPath, kReadAccess, destination.receive()) !=
             ERROR_SUCCESS ||
-        !HoldsEverythingOf(source.get(), destination.get())) {
+        !HoldsEverythingOf(source.get(), destination.get(), match)) {
         return ERROR_WRITE_FAULT;
     }
     return ERROR_SUCCESS;
+}
+
+}  // namespace
+
+LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                      const char* destinationPath) {
+    LONG status = CopyKeyTree(sourceParent, sourcePath, destinationParent, destinationPath);
+    if (status != ERROR_SUCCESS) return status;
+    return CheckHoldsEverything(sourceParent, sourcePath, destinationParent, destinationPath,
+                                Match::Exactly);
+}
+
+LONG SaveKeyTree(HKEY sourceParent, const char* sourcePath, HKEY savedParent,
+                 const char* savedPath) {
+    LONG status =
+        MergeKeyTree(sourceParent, sourcePath, savedParent, savedPath, Existing::Keep);
+    if (status != ERROR_SUCCESS) return status;
+    // A value is written whole or not at all, so its name in the saved copy
+    // means its data arrived (or was saved before, and stays).
+    return CheckHoldsEverything(sourceParent, sourcePath, savedParent, savedPath, Match::ByName);
 }
 
 bool AppendBackslash(char* path, std::size_t size) {

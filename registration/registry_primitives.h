@@ -58,6 +58,20 @@ LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationPare
 LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
                       const char* destinationPath);
 
+// Saves sourceParent\sourcePath into the saved copy savedParent\savedPath
+// (created with the product class when missing) without ever overwriting
+// it: a value or subkey the saved copy already holds keeps what was saved
+// first, and only what it lacks is added (same buffers as CopyKeyTree).  So
+// a reinstall, which finds the product's own entries in the source, never
+// replaces the system's entries saved by the first install, and a save cut
+// short by a stopped run is completed by the next one.  Returns 0 only when
+// afterwards every value and subkey of the source has its namesake in the
+// saved copy (each a whole copy where it was added now); the status of a
+// failed open of the source or create of the saved copy; ERROR_WRITE_FAULT
+// when anything is missing.
+LONG SaveKeyTree(HKEY sourceParent, const char* sourcePath, HKEY savedParent,
+                 const char* savedPath);
+
 // Adds a backslash to a non-empty path that does not end in one.  Returns
 // false, leaving the path unchanged, when buffer[size] has no room for it.
 bool AppendBackslash(char* path, std::size_t size);

@@ -3,6 +3,7 @@
 #include "integration/app_table.h"
 #include "integration/program_scan.h"
 #include "platform/bounded_text.h"
+#include "platform/file_api.h"
 #include "plugins/plugin_list.h"
 #include "setup/install_engine.h"
 #include "setup/library_state.h"
@@ -50,12 +51,12 @@ void ConfigurePlugins() {
     bool located = length > 0 && length < sizeof windows &&
                    text::FormatTo(setupFile, sizeof setupFile, "%s\\%s", windows, kPluginSetupFile);
     if (located && Library().optionsFilePath[0]) {
-        CopyFileA(Library().optionsFilePath, setupFile, FALSE);
+        file::Copy(Library().optionsFilePath, setupFile, FALSE);
     }
     LoadPluginList(1);
     SavePluginList();
     FreePluginList();
-    if (located) DeleteFileA(setupFile);
+    if (located) file::Delete(setupFile);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "integration/app_table.h"
 #include "platform/bounded_text.h"
+#include "platform/file_api.h"
 #include "platform/registry_api.h"
 #include "registration/error_log.h"
 #include "registration/registrations.h"
@@ -41,6 +42,11 @@ constexpr Registration kRemoveOrder[] = {
 // viewer entry", and what it means for the user.
 constexpr int kMsgDefaultViewerNotAdded = 13;
 constexpr int kMsgQuickViewEffect = 14;
+
+// The system's Quick View program could not be moved aside: "Could not
+// save the system's Quick View program", with the Quick View effect.
+constexpr int kMsgViewerProgramNotSaved = 170;
+constexpr LONG kCodeViewerProgramNotSaved = 1033;
 
 // Texts of the uninstall entry.
 constexpr const char* kUninstallCommandFormat = "%s\\TXRSETUP.EXE -u";
@@ -151,8 +157,11 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
     bool quickViewSaved = true;
     for (Registration registration : kInstallOrder) {
         if (registration == kSaveQuickViewCopy) {
-            LONG saved = CopyKeyTreeWhole(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT,
-                                          "QuickView.Original");
+            // A reinstall finds the product's entries in "QuickView": the
+            // saved copy keeps the system's, saved by the first install,
+            // and only gains what it lacks.
+            LONG saved = SaveKeyTree(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT,
+                                     "QuickView.Original");
             // The takeover removes the system's entries and replaces the
             // key's default value: without a whole saved copy to restore
             // them from, it is left out (a workstation without any
@@ -180,22 +189,51 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
     return kEngineSetUp;
 }
 
+namespace {
+
+// Records a failed step of the Quick View replacement, which runs after
+// the install sequence has written its status: the record goes into the
+// product key's error log, and a clean status becomes "set up with errors"
+// so that the status and the log agree.
+void LogViewerProgramNotSaved() {
+    reg::Key product;
+    if (reg::Open(HKEY_LOCAL_MACHINE, kProductKeyPath, kFullAccess, product.receive()) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    TXRLogError(product.get(), kMsgViewerProgramNotSaved, kMsgQuickViewEffect,
+                kCodeViewerProgramNotSaved, kMinor);
+    DWORD status = 0;
+    if (QueryRegistryDword(product.get(), "InstallStatus", &status) == ERROR_SUCCESS &&
+        status == kInstallStatusClean) {
+        WriteInstallStatus(product.get(), kInstallStatusWithErrors);
+    }
+}
+
+}  // namespace
+
 int ReplaceQuickView(const char* installPath) {
     ViewerFiles files;
     if (!LocateViewerFiles(files)) return 0;
     if (GetFileAttributesA(files.folder) == INVALID_FILE_ATTRIBUTES) {
         CreateDirectoryA(files.folder, nullptr);
     }
-    // The first saved program stays saved across reinstalls.
-    if (FileExists(files.program) && !FileExists(files.saved)) {
-        MoveFileA(files.program, files.saved);
+    // The first saved program stays saved across reinstalls.  The system's
+    // program is replaced only once it is saved: if it cannot be moved
+    // aside (in use, say), it stays in place and the failure is logged.
+    // The product is set up all the same; Quick View keeps the system's
+    // program until the next setup.
+    if (FileExists(files.program) && !FileExists(files.saved) &&
+        !file::Move(files.program, files.saved)) {
+        LogViewerProgramNotSaved();
+        return 1;
     }
     char root[kPathSize];
     text::Copy(root, installPath);
     AppendBackslash(root);
     char product[kPathSize];
     if (!text::FormatTo(product, sizeof product, "%sSUPPORT\\QUIKVIEW.EXE", root)) return 0;
-    return CopyFileA(product, files.program, FALSE) ? 1 : 0;
+    return file::Copy(product, files.program, FALSE) ? 1 : 0;
 }
 
 void RestoreQuickView() {
@@ -203,7 +241,7 @@ void RestoreQuickView() {
     if (!LocateViewerFiles(files) || !FileExists(files.saved)) return;
     // The saved program is the system's own: it is given up only once it
     // stands in place again.
-    if (CopyFileA(files.saved, files.program, FALSE)) DeleteFileA(files.saved);
+    if (file::Copy(files.saved, files.program, FALSE)) file::Delete(files.saved);
 }
 
 int InstallFromServer() {

@@ -249,6 +249,24 @@ TEST_F(InstallEngineTest, TheSystemsQuickViewIsSavedOnceAndRestored) {
     EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
 }
 
+TEST_F(InstallEngineTest, ASystemProgramThatCannotBeSavedIsNeverReplaced) {
+    WriteFile(Viewers() + "QUIKVIEW.EXE", "system viewer");
+    {
+        FileFaults faults;  // the move aside fails; a copy over it would not
+        faults.Fail(file::Op::Move, "VIEWERS\\QUIKVIEW.EXE");
+        EXPECT_EQ(1, InstallFromServer()) << "the product is set up all the same";
+    }
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
+    EXPECT_EQ(std::vector<Record>{Expect(1033, 170, 14)}, Log());
+    EXPECT_EQ(Dword(2), GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"))
+        << "the status agrees with the log";
+
+    EXPECT_EQ(1, InstallFromServer()) << "the next setup, with the program free again";
+    EXPECT_EQ("product viewer", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.ORG"));
+}
+
 TEST_F(InstallEngineTest, WithoutASavedProgramTheProductsStaysAndAFailedCopyKeepsTheSaved) {
     EXPECT_EQ(1, ReplaceQuickView(server_.path().c_str()));
     RestoreQuickView();

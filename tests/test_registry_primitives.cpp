@@ -238,6 +238,32 @@ TEST_F(RegistryPrimitivesTest, AWholeCopyIsReportedOnlyWhenEverythingArrived) {
         << "a write that failed inside the copy";
 }
 
+TEST_F(RegistryPrimitivesTest, ASaveKeepsWhatWasSavedFirstAndCompletesWhatIsMissing) {
+    WriteTree(HKEY_CLASSES_ROOT, "Src", {
+        {"", {{"", Sz("product")}, {"New", Dword(2)}}},
+        {"Child", {{"x", Sz("product's")}}},
+        {"Added", {{"a", Sz("a")}}},
+    });
+    // A copy saved before (by a first install), cut short of "Added".
+    const RegTree saved = {
+        {"", {{"", Sz("system")}}},
+        {"Child", {{"x", Sz("system's")}, {"only", Sz("saved")}}},
+    };
+    WriteTree(HKEY_CLASSES_ROOT, "Saved", saved);
+
+    EXPECT_EQ(ERROR_SUCCESS, SaveKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Saved"));
+    RegTree expected = saved;
+    expected[""]["New"] = Dword(2);
+    expected["Added"] = {{"a", Sz("a")}};
+    EXPECT_EQ(expected, ReadTree(HKEY_CLASSES_ROOT, "Saved"));
+
+    SetValue(HKEY_CLASSES_ROOT, "Src\\Child", "Big", Binary(std::vector<BYTE>(300, 1)));
+    EXPECT_EQ(ERROR_WRITE_FAULT, SaveKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Saved"))
+        << "a value too large for the copy is missing from it";
+    EXPECT_EQ(ERROR_FILE_NOT_FOUND,
+              SaveKeyTree(HKEY_CLASSES_ROOT, "Missing", HKEY_CLASSES_ROOT, "Saved2"));
+}
+
 TEST(AppendBackslashTest, AddsExactlyOneBackslashToANonEmptyPath) {
     char path[16] = "C:\\X";
     EXPECT_TRUE(AppendBackslash(path));

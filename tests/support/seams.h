@@ -4,6 +4,7 @@
 #pragma once
 
 #include "platform/clock.h"
+#include "platform/file_api.h"
 #include "platform/prompt.h"
 #include "platform/registry_api.h"
 
@@ -70,6 +71,47 @@ private:
     std::vector<reg::Call> calls_;
     unsigned count_ = 0;
     unsigned failed_ = 0;
+};
+
+// Makes the file calls of the library whose op matches and whose source
+// ends with a suffix (ignoring case) fail, every time.
+class FileFaults {
+public:
+    FileFaults();
+    ~FileFaults();
+    FileFaults(const FileFaults&) = delete;
+    FileFaults& operator=(const FileFaults&) = delete;
+
+    void Fail(file::Op op, const std::string& sourceSuffix, DWORD error = ERROR_SHARING_VIOLATION);
+
+private:
+    struct Entry { file::Op op; std::string suffix; DWORD error; };
+    std::vector<Entry> rules_;
+};
+
+// A run stopped at one step, as if its process had been killed there: the
+// registry and file calls of the library are counted together (steps 1,
+// 2, ...), and from step `stopAt` on every call fails without doing
+// anything, so that nothing the run does afterwards reaches the registry
+// or the disk.  With stopAt 0 nothing is stopped and the steps are counted.
+class StoppedRun {
+public:
+    explicit StoppedRun(unsigned stopAt = 0);
+    ~StoppedRun();
+    StoppedRun(const StoppedRun&) = delete;
+    StoppedRun& operator=(const StoppedRun&) = delete;
+
+    // Steps seen so far, the stopped one and those after it included.
+    unsigned steps() const { return steps_; }
+    // What the stopped step was (empty while none was stopped).
+    const std::string& stoppedStep() const { return stopped_; }
+
+private:
+    bool Stops(const std::string& what);
+
+    unsigned stopAt_;
+    unsigned steps_ = 0;
+    std::string stopped_;
 };
 
 // True when Describe(call) ends with suffix, ignoring case.
