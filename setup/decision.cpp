@@ -28,6 +28,11 @@ SetupDecision DecideSetup(const char* setupDirectory) {
     DWORD major = 0, minor = 0, sub = 0;
     char installPath[kPathSize] = "";
     if (!TXRGetRegInfo(&flags, &major, &minor, &sub, installPath)) return {0, 0};
+    // A product key from which nothing at all could be read records no
+    // installation, local or network: it is what a setup leaves that was
+    // stopped (the machine turned off, say) right after creating the key,
+    // and the next setup must be free to finish the job.
+    if (flags == 0) return {0, 0};
     if (!(flags & kRecordNetwork)) return {kMsgLocalInstall, kAdviceAbort};
     if ((flags & kRecordVersionFlags) != kRecordVersionFlags) {
         return {kMsgIncompleteRecord, kAdviceGoOn};

@@ -152,6 +152,12 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
         return kEngineFailed;
     }
     AppendBackslash(installPath, kPathSize);
+    // The key says at once that it records a network installation, and
+    // says it again in its place below.  A setup stopped half way (the
+    // machine turned off) thus never leaves what looks like a local
+    // installation, which an unattended setup would refuse to go over.  A
+    // failure here is the later write's to report.
+    reg::SetDword(product.get(), "Network", 1);
 
     Failures failures{product.get()};
     bool quickViewSaved = true;

@@ -79,6 +79,10 @@ TEST_F(DecisionTest, Row2ValuesThatAreNoVersionNumberCountAsMissing) {
 TEST_F(DecisionTest, Row3NoRecordIsAPlainSetup) {
     Server("4", "5", "0");
     EXPECT_EQ(Outcome(0, 0), Decide());
+    // What a setup stopped right after creating the key leaves: the key,
+    // perhaps an error log, and nothing of the record.
+    SetDword(HKEY_LOCAL_MACHINE, kKey, "ErrorCount", 1);
+    EXPECT_EQ(Outcome(0, 0), Decide()) << "a key without any value of the record";
 }
 
 TEST_F(DecisionTest, Row4ALocalInstallationComesBeforeCompleteness) {

@@ -17,7 +17,12 @@
 #include "tests/support/seams.h"
 #include "tests/support/workstation.h"
 
+#include "registration/registrations.h"
+#include "setup/setup_entry.h"
+
 #include <cstdio>
+#include <cstdlib>
+#include <optional>
 #include <string>
 
 namespace txr::test {
@@ -147,6 +152,203 @@ TEST_F(FaultInjectionTest, AFailedUninstallIsCleanedUpByTheNext) {
         if (HasFailure()) break;
     }
     std::printf("uninstall: %u registry calls, each made to fail once\n", calls);
+}
+
+// ---------------------------------------------------------------------------
+// Runs stopped at every step.
+
+using RegistrationExport = int(WINAPI*)(int, HKEY, LPCSTR);
+constexpr RegistrationExport kChecks[] = {
+    &TXRRegContextMenu,      &TXRRegNTShellApproved,   &TXRRegQuickView,
+    &TXRRegQuickViewOther,   &TXRRegQuickViewDefault,  &TXRRegQuickViewCommand,
+    &TXRRegFileViewerClassId, &TXRRegShellExtClassId,  &TXRRegExchangeMenu,
+    &TXRRegExchangeWordMenu, &TXRRegTXR32AppPath,      &TXRRegTXRSuppAppPath,
+};
+
+class StoppedRunTest : public FaultInjectionTest {
+protected:
+    StoppedRunTest() {
+        WriteFile(server_ / "TXRNET.INI",
+                  "[CurrentVersion]\r\nMajorRelease=4\r\nMinorRelease=5\r\nSubRelease=0\r\n");
+        WriteFile(server_ / "SITE.INI", kSiteOptions);
+        setupLine_ = server_ / "SITE.INI";
+        ClearFiles();
+    }
+    ~StoppedRunTest() override { ClearFiles(); }
+
+    static constexpr const char* kSiteOptions = "[Integrations]\r\n[Plugins]\r\n";
+    static constexpr const char* kUninstallLine = "-s -u";
+
+    // The files that setup saves, replaces and removes.
+    struct Files {
+        std::optional<std::string> viewer, saved, pluginSetup;
+        bool operator==(const Files& o) const {
+            return viewer == o.viewer && saved == o.saved && pluginSetup == o.pluginSetup;
+        }
+    };
+    static std::string ViewerPath() { return Viewers() + "QUIKVIEW.EXE"; }
+    static std::string SavedPath() { return Viewers() + "QUIKVIEW.ORG"; }
+    static std::string PluginSetupPath() { return WindowsFile("XCVSETUP.INI"); }
+    static std::optional<std::string> Read(const std::string& path) {
+        if (!FileExists(path)) return {};
+        return ReadFile(path);
+    }
+    static void Put(const std::string& path, const std::optional<std::string>& text) {
+        if (text) WriteFile(path, *text);
+        else DeleteFileA(path.c_str());
+    }
+    static Files TakeFiles() {
+        return Files{Read(ViewerPath()), Read(SavedPath()), Read(PluginSetupPath())};
+    }
+    static void PutFiles(const Files& files) {
+        Put(ViewerPath(), files.viewer);
+        Put(SavedPath(), files.saved);
+        Put(PluginSetupPath(), files.pluginSetup);
+    }
+    static void ClearFiles() { PutFiles(Files{}); }
+
+    // What a stopped run leaves: the registry and the files.
+    struct Leftover {
+        RegTree classes, machine, user;
+        Files files;
+    };
+    Leftover Take() {
+        return Leftover{ReadTree(HKEY_CLASSES_ROOT, ""), ReadTree(HKEY_LOCAL_MACHINE, ""),
+                        ReadTree(HKEY_CURRENT_USER, ""), TakeFiles()};
+    }
+    void PutBack(const Leftover& leftover) {
+        workstation_.emplace();  // a registry of its own again
+        WriteTree(HKEY_CLASSES_ROOT, "", leftover.classes);
+        WriteTree(HKEY_LOCAL_MACHINE, "", leftover.machine);
+        WriteTree(HKEY_CURRENT_USER, "", leftover.user);
+        PutFiles(leftover.files);
+    }
+
+    // A fresh workstation with the system's Quick View program.
+    void Fresh() {
+        workstation_.emplace();
+        ClearFiles();
+        WriteFile(ViewerPath(), "system viewer");
+        Prepare();
+    }
+    // One run of TXRSETUP.EXE with the command line, as a process of its own
+    // starts it: its error numbering and options from nothing.
+    void Run(const std::string& commandLine) {
+        ResetErrorLogForTesting();
+        Library().optionsFilePath[0] = '\0';
+        std::string line = commandLine;
+        TXRSetup(line.data());
+    }
+    void RunStoppedAt(unsigned step, const std::string& commandLine, std::string* what) {
+        StoppedRun stopped(step);
+        Run(commandLine);
+        *what = stopped.stoppedStep();
+    }
+    unsigned CountSteps(const std::string& commandLine) {
+        StoppedRun counting;
+        Run(commandLine);
+        return counting.steps();
+    }
+
+    // After an uninstall: the registry as before, less the leftovers, and
+    // the system's Quick View program back in place.  A setup stopped
+    // between copying the options file as XCVSETUP.INI and deleting it
+    // leaves that copy (the next setup uses and deletes it).
+    void CheckGivenBack(const std::string& label, bool pluginSetupMayStay) {
+        CheckClean(label);
+        Files files = TakeFiles();
+        EXPECT_EQ("system viewer", files.viewer.value_or("(none)")) << label;
+        EXPECT_FALSE(files.saved) << label << ": QUIKVIEW.ORG stays";
+        if (files.pluginSetup && !(pluginSetupMayStay && *files.pluginSetup == kSiteOptions)) {
+            ADD_FAILURE() << label << ": XCVSETUP.INI stays";
+        }
+    }
+    // After a complete setup: every check is OK and the status is 1.
+    void CheckHealthy(const std::string& label) {
+        EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus").value_or(0)) << label;
+        std::string installPath = server_.path();
+        for (std::size_t n = 0; n < std::size(kChecks); ++n) {
+            EXPECT_EQ(0, kChecks[n](3, nullptr, installPath.c_str())) << label << ": check " << n;
+        }
+        EXPECT_EQ("product viewer", Read(ViewerPath()).value_or("(none)")) << label;
+        EXPECT_EQ("system viewer", Read(SavedPath()).value_or("(none)")) << label;
+    }
+
+    // The steps to stop at: all, or every n-th and the last.
+    static std::vector<unsigned> StepsToStop(unsigned steps, const char* what) {
+        unsigned every = 1;
+        if (const char* sample = std::getenv("TXR_STOP_SAMPLE")) {
+            every = std::max(1, std::atoi(sample));
+        }
+        std::vector<unsigned> chosen;
+        for (unsigned step = 1; step <= steps; step += every) chosen.push_back(step);
+        if (chosen.back() != steps) chosen.push_back(steps);
+        if (every == 1) {
+            std::printf("%s: %u steps, stopped at every one\n", what, steps);
+        } else {
+            std::printf("%s: %u steps, stopped at every %u-th (%zu runs; TXR_STOP_SAMPLE)\n", what,
+                        steps, every, chosen.size());
+        }
+        return chosen;
+    }
+
+    std::optional<RegistryRedirect> workstation_;
+    std::string setupLine_;
+};
+
+TEST_F(StoppedRunTest, ASetupStoppedAtAnyStepIsUndoneOrFinished) {
+    Fresh();
+    const unsigned steps = CountSteps(setupLine_);
+    CheckHealthy("the whole setup");
+    ASSERT_GT(steps, 100u);
+    RecordProperty("setup_steps", static_cast<int>(steps));
+    for (unsigned step : StepsToStop(steps, "setup stopped")) {
+        Fresh();
+        std::string what;
+        RunStoppedAt(step, setupLine_, &what);
+        const std::string label = "setup stopped at step " + std::to_string(step) + " of " +
+                                  std::to_string(steps) + " (" + what + ")";
+        const Leftover leftover = Take();
+
+        Run(kUninstallLine);
+        CheckGivenBack(label + ", then -s -u", true);
+
+        PutBack(leftover);
+        Run(setupLine_);
+        CheckHealthy(label + ", then setup again");
+        CheckStatusAgainstLog(label + ", then setup again", false);
+        Run(kUninstallLine);
+        CheckGivenBack(label + ", then setup again and -s -u", false);
+        if (HasFailure()) break;
+    }
+}
+
+TEST_F(StoppedRunTest, AnUninstallStoppedAtAnyStepIsFinishedByTheNext) {
+    Fresh();
+    Run(setupLine_);
+    const unsigned steps = CountSteps(kUninstallLine);
+    CheckGivenBack("the whole uninstall", false);
+    ASSERT_GT(steps, 50u);
+    RecordProperty("uninstall_steps", static_cast<int>(steps));
+    for (unsigned step : StepsToStop(steps, "uninstall stopped")) {
+        Fresh();
+        Run(setupLine_);
+        std::string what;
+        RunStoppedAt(step, kUninstallLine, &what);
+        const std::string label = "uninstall stopped at step " + std::to_string(step) + " of " +
+                                  std::to_string(steps) + " (" + what + ")";
+        const Leftover leftover = Take();
+
+        Run(kUninstallLine);
+        CheckGivenBack(label + ", then -s -u", false);
+
+        PutBack(leftover);
+        Run(setupLine_);
+        CheckHealthy(label + ", then setup again");
+        Run(kUninstallLine);
+        CheckGivenBack(label + ", then setup again and -s -u", false);
+        if (HasFailure()) break;
+    }
 }
 
 }  // namespace

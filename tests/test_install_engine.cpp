@@ -143,7 +143,9 @@ TEST_F(InstallEngineTest, EveryFailedWriteOfTheRecordIsLoggedAndTheSequenceGoesO
             RegistryFaults faults;
             faults.Fail(failure.op, failure.target);
             EXPECT_EQ(0, Install("X:\\TXR\\"));
-            EXPECT_EQ(1u, faults.failures());
+            // Network is written as soon as the key exists and again in its
+            // place; only the second failure is logged.
+            EXPECT_EQ(std::string(failure.skipped) == "Network" ? 2u : 1u, faults.failures());
         }
         EXPECT_EQ(std::vector<Record>{Expect(failure.code, failure.what, failure.effect)}, Log());
         EXPECT_EQ(Dword(2), GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
@@ -203,9 +205,11 @@ TEST_F(InstallEngineTest, AFatalRegistrationStopsTheSequenceWithStatusThree) {
     }
     EXPECT_EQ(Dword(3), GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
     ASSERT_EQ(1u, prompts_.shown().size()) << "the fatal box";
-    for (const char* value : {"InstallPath", "SourcePath", "MajorRelease", "Network"}) {
+    for (const char* value : {"InstallPath", "SourcePath", "MajorRelease"}) {
         EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, kProduct, value)) << value;
     }
+    EXPECT_EQ(Dword(1), GetValue(HKEY_LOCAL_MACHINE, kProduct, "Network"))
+        << "a failed setup never looks like a local installation to the next";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
     EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, "Software\\Corvel\\Orbisel", "APIDLL"));
     EXPECT_EQ("&Quick View,0,2",
