@@ -4,6 +4,7 @@
 // question answered through the real message boxes.
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/workstation.h"
 
 #include <windows.h>
 
@@ -130,6 +131,39 @@ TEST_F(EndToEndTest, UnattendedSetupThenSilentUninstall) {
     EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{F0F08737-0C36-101B-B086-0020AF07D0F4}"));
     EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.EXE"));
     EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
+}
+
+// Every server upgrade has users run setup again: after any number of
+// setups, the uninstall gives the system's Quick View entries back.
+TEST_F(EndToEndTest, SetupTwiceThenUninstallGivesTheSystemsQuickViewBack) {
+    const std::string systemEntry = "QuickView\\.txt\\{F0F08735-0C36-101B-B086-0020AF07D0F4}";
+    const std::string redundantItem = "txtfile\\QuickView";
+    SetString(HKEY_CLASSES_ROOT, "QuickView", "", "Quick View");
+    SetString(HKEY_CLASSES_ROOT, systemEntry, "", "Text File");
+    SetString(HKEY_CLASSES_ROOT, redundantItem, "", "*");
+    SetString(HKEY_CLASSES_ROOT, kExchangeVerbKeys[0], "", "&Quick View,0,2");
+    const RegTree before = ReadTree(HKEY_CLASSES_ROOT, "");
+
+    for (int run = 1; run <= 2; ++run) {
+        LaunchResult setup = Launch("-s");
+        EXPECT_TRUE(setup.boxes.empty()) << "setup " << run;
+        EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus")) << "setup " << run;
+        EXPECT_EQ("Orbisel", GetString(HKEY_CLASSES_ROOT, "QuickView", "")) << "setup " << run;
+    }
+    EXPECT_EQ("Quick View", GetString(HKEY_CLASSES_ROOT, "QuickView.Original", ""))
+        << "the saved copy keeps the system's name";
+    Launch("-s -u");
+
+    EXPECT_EQ(ExpectedClassesAfterUninstall(before), ReadTree(HKEY_CLASSES_ROOT, ""))
+        << "the classes as before, less the documented leftovers";
+    EXPECT_EQ("Quick View", GetString(HKEY_CLASSES_ROOT, "QuickView", ""));
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
+
+    for (const char* key : {"QuickView", "txtfile\\QuickView", "CLSID\\{00020D05-0000-0000-C000-000000000046}"}) {
+        RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+        RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
+    }
 }
 
 TEST_F(EndToEndTest, UninstallAsksAndConfirmsInRealMessageBoxes) {

@@ -57,12 +57,21 @@ reg_value() {
         awk -v name="$name" '$1 == name { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]*/, ""); print; exit }'
 }
 
+# The default value of a key, as reg_value prints a value.
+reg_default() {
+    wine reg query "$1" /ve 2>/dev/null | tr -d '\r' |
+        awk '$1 == "(Default)" { sub(/^[ \t]*[^ \t]+[ \t]+[^ \t]+[ \t]*/, ""); print; exit }'
+}
+
 remove_product() {
     wine "$setup" -s -u </dev/null >/dev/null 2>&1 || true
 }
 
+system_viewer='HKCR\QuickView\.txt\{F0F08735-0C36-101B-B086-0020AF07D0F4}'
 clean_workstation() {
     remove_product
+    wine reg delete 'HKCR\QuickView' /f >/dev/null 2>&1 || true
+    wine reg delete 'HKCR\txtfile\QuickView' /f >/dev/null 2>&1 || true
     wine reg delete "$netscape" /f >/dev/null 2>&1 || true
     rm -rf "$drive_c/Netscape" "$quillpad"
 }
@@ -73,6 +82,11 @@ remove_product
 mkdir -p "$(viewers)"
 rm -f "$(viewers)"/[Qq][Uu][Ii][Kk][Vv][Ii][Ee][Ww].[Oo][Rr][Gg]
 printf "the system's Quick View" > "$(viewers)/QUIKVIEW.EXE"
+# The system's Quick View entries: its name, a viewer entry, a file type's
+# redundant "Quick View" item.
+wine reg add 'HKCR\QuickView' /ve /d 'Quick View' /f >/dev/null
+wine reg add "$system_viewer" /ve /d 'Text File' /f >/dev/null
+wine reg add 'HKCR\txtfile\QuickView' /ve /d '*' /f >/dev/null
 
 mkdir -p "$(dirname "$plugin_module")"
 printf 'QuickTime plug-in module' > "$plugin_module"
@@ -178,6 +192,25 @@ for name in 01-welcome 02-installing 03-success 04-program-scan 05-integrate 06-
         fail "no screenshot $shots/$name.png"
     fi
 done
+
+# --- The wizard, then the unattended setup over it, then the uninstall -----------
+# Every server upgrade has users run setup again; the uninstall after it
+# gives the system's Quick View back as the wizard found it.
+wine "$setup" -s </dev/null >/dev/null 2>&1 || true
+expect "setup over the wizard's: InstallStatus" \
+    "$(reg_value 'HKLM\Software\Corvel\Orbisel\CurrentVersion' InstallStatus)" 0x1
+expect "setup over the wizard's: the saved copy keeps the system's name" \
+    "$(reg_default 'HKCR\QuickView.Original')" 'Quick View'
+remove_product
+expect "after the uninstall: Quick View's name" "$(reg_default 'HKCR\QuickView')" 'Quick View'
+expect "after the uninstall: the system viewer's entry" "$(reg_default "$system_viewer")" 'Text File'
+expect "after the uninstall: the file type's Quick View item" \
+    "$(reg_default 'HKCR\txtfile\QuickView')" '*'
+expect "after the uninstall: no saved copy left" \
+    "$(wine reg query 'HKCR\QuickView.Original' >/dev/null 2>&1 && echo present || echo none)" none
+expect "after the uninstall: the system's QUIKVIEW.EXE" "$(cat "$(viewers)/QUIKVIEW.EXE")" "the system's Quick View"
+expect "after the uninstall: no QUIKVIEW.ORG" \
+    "$(ls "$(viewers)" | grep -ci '^quikview.org$' || true)" 0
 
 # --- What the pictures show -------------------------------------------------------
 # Where control ID of page PAGE lies in the page's screenshot, as the crop

@@ -23,6 +23,13 @@
 //  4. SharedDLLs entries below the installation path are deleted: that is
 //     the uninstall's purpose, not a loss.
 //
+// Any number of setups before the uninstall leaves the same: the saved
+// copies keep what the first setup saved and only gain what they lack.
+// Files: the system's VIEWERS\QUIKVIEW.EXE comes back (a workstation
+// without one keeps the product's).  A setup stopped between copying the
+// options file as XCVSETUP.INI into the Windows directory and deleting it
+// leaves that copy; the next setup uses it and deletes it.
+//
 // The saved copies are made with values of at most 256 bytes and names of
 // fewer than 80 characters; the fixtures stay within those limits (a larger
 // value would not survive the round trip).
