@@ -1,6 +1,7 @@
 #include "registration/delete_on_reboot.h"
 
 #include "platform/bounded_text.h"
+#include "platform/fault_guard.h"
 #include "platform/os_version.h"
 #include "platform/registry_api.h"
 #include "registration/registry_primitives.h"
@@ -25,11 +26,14 @@ constexpr char kEndOfText = '\x1A';  // Ctrl-Z
 constexpr int kRemoveDone = 0;
 constexpr int kRemoveFailed = -1;
 
-// A path the operations can work with: present, not empty, and short enough
-// for the system's own path limit.  An empty path would match every entry of
-// the Windows NT list, and a cut one would match files it does not name.
-bool UsablePath(const char* path) {
-    return path && path[0] != '\0' && strnlen(path, kRebootPathSize) < kRebootPathSize;
+// Copies the caller's path into path: true when it is one the operations
+// can work with: readable, present, not empty, and short enough for the
+// system's own path limit.  An empty path would match every entry of the
+// Windows NT list, and a cut one would match files it does not name.  The
+// path comes from an outside installer script: copying it first makes a bad
+// pointer fault here, before anything has changed.
+bool TakeUsablePath(const char* callerPath, char (&path)[kRebootPathSize]) {
+    return guard::CopyTextIn(callerPath, path) == guard::TextIn::Copied && path[0] != '\0';
 }
 
 // Upper case by the ANSI code page's rules, as the system folds file names.
@@ -375,9 +379,10 @@ int RemoveOnWindowsNT(const char* path) {
 extern "C" BOOL WINAPI DeleteFileOnReboot(LPCSTR path) {
     using namespace txr;
     try {
-        if (!UsablePath(path)) return FALSE;
-        if (os::IsWindows95()) return ScheduleOnWindows95(path);
-        return MoveFileExA(path, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        char usable[kRebootPathSize];
+        if (!TakeUsablePath(path, usable)) return FALSE;
+        if (os::IsWindows95()) return ScheduleOnWindows95(usable);
+        return MoveFileExA(usable, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     } catch (...) {
         return FALSE;
     }
@@ -388,9 +393,12 @@ extern "C" int WINAPI RemoveDeleteOnReboot(LPCSTR path) {
     // Each way through makes its one change (WININIT.INI replaced, the list
     // stored or deleted) as its last step, so leaving early, also by an
     // exception such as a failed allocation for a huge list, changes nothing.
+    // The only memory it reads that is not its own, the caller's path, is
+    // copied under the fault guard first.
     try {
-        if (!UsablePath(path)) return kRemoveFailed;
-        return os::IsWindows95() ? RemoveOnWindows95(path) : RemoveOnWindowsNT(path);
+        char usable[kRebootPathSize];
+        if (!TakeUsablePath(path, usable)) return kRemoveFailed;
+        return os::IsWindows95() ? RemoveOnWindows95(usable) : RemoveOnWindowsNT(usable);
     } catch (...) {
         return kRemoveFailed;
     }

@@ -33,8 +33,8 @@ constexpr DWORD kRenameOperationNameSize = 1024;
 extern "C" {
 
 // Schedules path for deletion at the next start of Windows.  Returns
-// non-zero when the deletion is scheduled.  0 on failure: a null, empty or
-// over-long path (nothing is touched); on Windows NT the system refused the
+// non-zero when the deletion is scheduled.  0 on failure: a null, empty,
+// over-long or unreadable path (nothing is touched); on Windows NT the system refused the
 // delayed deletion; on Windows 95 the temporary file could not be made or
 // written, WININIT.INI exists but cannot be read, or the copy over it
 // failed (WININIT.INI then stays as it was).
@@ -45,7 +45,7 @@ BOOL WINAPI DeleteFileOnReboot(LPCSTR path);
 // whose source, in upper case, contains the path in upper case.  Returns 0
 // when done, also when nothing was scheduled (no WININIT.INI; no Session
 // Manager key, list or subkey).  Returns -1 with nothing changed when the
-// path is null, empty or too long, when a step fails (the temporary file,
+// path is null, empty, too long or not readable memory (a bad pointer), when a step fails (the temporary file,
 // reading or replacing WININIT.INI; opening the Session Manager key for
 // another reason than its absence, reading, storing or deleting the list),
 // and when the list is malformed (not a multi-string value, or its last

@@ -1,6 +1,7 @@
 #include "registration/registration_support.h"
 
 #include "platform/bounded_text.h"
+#include "platform/fault_guard.h"
 #include "platform/registry_api.h"
 #include "registration/error_log.h"
 
@@ -25,11 +26,26 @@ bool InstallReport::Fail(const FailureReport& failure) {
 
 int RunRegistration(int mode, HKEY logKey, const char* installPath,
                     const RegistrationModes& modes) noexcept {
+    // The install path comes from the caller, possibly an outside installer
+    // script: it is copied here, before anything is written, so that a bad
+    // pointer faults in the copy and not half-way through the entries.  A
+    // path that does not fit MAX_PATH could form no module path of
+    // MAX_PATH either; the modes get it as no path at all.
+    char path[MAX_PATH];
+    const char* usablePath = nullptr;
+    if (mode == kModeInstall || mode == kModeCheck) {
+        switch (guard::CopyTextIn(installPath, path)) {
+        case guard::TextIn::Copied: usablePath = path; break;
+        case guard::TextIn::Absent:
+        case guard::TextIn::TooLong: break;
+        case guard::TextIn::Unreadable: return mode == kModeInstall ? kRegFatal : kCheckWrong;
+        }
+    }
     try {
         switch (mode) {
-        case kModeInstall: return modes.install(logKey, installPath);
+        case kModeInstall: return modes.install(logKey, usablePath);
         case kModeRemove: modes.remove(); return kRegDone;
-        case kModeCheck: return modes.check(installPath);
+        case kModeCheck: return modes.check(usablePath);
         default: return 0;
         }
     } catch (...) {

@@ -62,8 +62,10 @@ struct RegistrationModes {
 };
 
 // Runs the mode's function.  Remove returns 1, any other mode than 1, 2 or
-// 3 does nothing and returns 0.  Nothing escapes: should anything throw,
-// install reports 2, check 4, remove 1.
+// 3 does nothing and returns 0.  Install and check first copy installPath;
+// when it cannot be read (a bad pointer), they return 3 and 4 at once,
+// having changed and logged nothing.  Nothing escapes: should anything
+// throw, install reports 2, check 4, remove 1.
 int RunRegistration(int mode, HKEY logKey, const char* installPath,
                     const RegistrationModes& modes) noexcept;
 

@@ -9,7 +9,11 @@
 //   other modes do nothing.
 //
 // installPath is the product root with its trailing backslash; it is used
-// only where an entry names a module path (modes 1 and 3).
+// only where an entry names a module path (modes 1 and 3).  In those modes
+// it is read before anything else: a pointer that cannot be read (the
+// caller's own fault) gives 3 in install mode, so that the caller abandons
+// the installation, and 4 in check mode; nothing is then written, logged or
+// shown.  Remove mode never reads it.
 #pragma once
 
 #include <windows.h>

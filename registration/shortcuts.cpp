@@ -2,6 +2,7 @@
 
 #include "platform/bounded_text.h"
 #include "platform/com_object.h"
+#include "platform/fault_guard.h"
 #include "platform/os_version.h"
 #include "registration/message_text.h"
 #include "registration/registry_primitives.h"
@@ -68,10 +69,18 @@ void Remove(const Shortcut& shortcut) {
 }
 
 int AddOrRemoveIcons(int flags, LPCSTR installPath, bool create) {
+    // The install path comes from an outside installer script: copied
+    // first, so that a bad pointer faults here, before anything is done.  A
+    // path too long to copy could form no viewer path either.
+    char root[MAX_PATH];
+    guard::TextIn taken = guard::CopyTextIn(installPath, root);
+    if (taken == guard::TextIn::Unreadable) return 0;
+    const char* usableRoot = taken == guard::TextIn::Copied ? root : nullptr;
+
     char windows[MAX_PATH];
     UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return 0;
-    FormedPath viewer = ViewerProgram(installPath);
+    FormedPath viewer = ViewerProgram(usableRoot);
     if (create && !viewer.fits) return 0;
     if (!AppendBackslash(windows)) return 0;
 

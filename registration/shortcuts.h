@@ -34,8 +34,9 @@ HRESULT CreateShortcut(const char* target, const char* linkFile, const char* des
 // shortcut with flag 1 and the StartUp shortcut with flag 2.  installPath is
 // the product root (with or without its trailing backslash), needed only
 // for creation.  Returns 0, with nothing done, when the Windows directory
-// cannot be found and when creation is asked without a usable install path
-// (null, empty, or too long for the viewer's path); 1 otherwise, whatever
+// cannot be found, when creation is asked without a usable install path
+// (null, empty, or too long for the viewer's path), and when installPath is
+// not null but cannot be read (a bad pointer; also for removal); 1 otherwise, whatever
 // became of the single shortcuts.  Removal deletes the group folder only
 // when it is left empty.
 extern "C" int WINAPI TXRAddIcons(int flags, LPCSTR installPath, int create);

@@ -20,5 +20,7 @@ int RunAutomaticSetup(int optionsFileFound);
 // was upgraded: asks once (Yes/No) and rewrites the registrations and the
 // record in place with the recorded installation path.  Returns 1 when the
 // user chose to update (whether or not it succeeded), 0 when the user
-// declined or when the workstation has no installation record to update.
+// declined, when the workstation has no installation record to update, and
+// when another setup run holds the workstation (message 166 is shown then,
+// setup/setup_lock.h).
 extern "C" int WINAPI TXRUpdate(void);

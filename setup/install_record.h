@@ -33,6 +33,8 @@ constexpr DWORD kRecordVersionFlags = kRecordMajor | kRecordMinor | kRecordSub;
 // 0, is then left untouched); otherwise 1, with the version presets 4, 5, 0
 // where a value is missing or longer than 4 bytes, the installation path
 // (260 bytes; empty when missing or unreadable) and the flags of what was
-// read.  Null output pointers are skipped.
+// read.  Null output pointers are skipped.  The outputs are written at the
+// end, all or none: when any of them cannot be written (a bad pointer of an
+// outside caller) the result is 0 and every output stays as it was.
 extern "C" int WINAPI TXRGetRegInfo(DWORD* flags, DWORD* major, DWORD* minor, DWORD* sub,
                                     LPSTR installPath);

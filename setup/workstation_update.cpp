@@ -9,6 +9,7 @@
 #include "setup/install_record.h"
 #include "setup/library_state.h"
 #include "setup/setup_entry.h"
+#include "setup/setup_lock.h"
 
 namespace {
 
@@ -17,6 +18,11 @@ constexpr int kMsgUpdated = 181;
 
 int UpdateWorkstation() {
     using namespace txr;
+    // The update asks its question: an interactive run, which another run
+    // holding the workstation turns away.
+    SetupLock lock(SetupLock::kInteractive);
+    if (!lock.mayGoOn()) return 0;
+
     char question[kMessageTextMax + 32];
     text::FormatTo(question, sizeof question, LoadMessageText(kMsgUpdateQuestion),
                    static_cast<int>(kReleaseMajor), static_cast<int>(kReleaseMinor),

@@ -9,6 +9,7 @@
 
 #include "platform/os_version.h"
 #include "platform/registry_api.h"
+#include "tests/support/bad_pointers.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/seams.h"
@@ -222,6 +223,27 @@ TEST_F(DeleteOnRebootTest, UnderWineWindowsNTSetting) {
     EXPECT_EQ(0, RunTestUnderWineVersion("nt40", "WindowsNTSetting.DISABLED_*", &output))
         << output;
     EXPECT_NE(std::string::npos, output.find("[  PASSED  ] 6 tests")) << output;
+}
+
+// The path comes from an outside installer script: a pointer that cannot be
+// read ends either call with its failure result, on either platform, and
+// changes nothing.
+TEST_F(DeleteOnRebootTest, UnreadablePathsFailWithNothingChanged) {
+    const std::string wininit = "[rename]\r\nNUL=C:\\UNENDING\r\n";
+    const std::string list = List({"\\??\\C:\\UNENDING", ""});
+    WriteWininit(wininit);
+    SetPendingList(list);
+    BadPointers bad;
+    for (os::Platform platform : {os::Platform::Windows95, os::Platform::WindowsNT}) {
+        os::ForcePlatform(platform);
+        for (const BadPointers::Named& path : bad.UnreadableTexts()) {
+            EXPECT_EQ(FALSE, DeleteFileOnReboot(path.pointer)) << path.what;
+            EXPECT_EQ(-1, RemoveDeleteOnReboot(path.pointer)) << path.what;
+        }
+    }
+    EXPECT_EQ(wininit, Wininit());
+    EXPECT_EQ(list, PendingList());
+    EXPECT_TRUE(temp_.Files().empty());
 }
 
 // ---------------------------------------------------------------------------

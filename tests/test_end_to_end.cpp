@@ -1,7 +1,8 @@
 // The real TXRSETUP.EXE started from the server share X:\TXR\ (laid out
 // and mapped by scripts/test), against the prefix's own registry and
-// system folder: unattended setup, silent uninstall, and the uninstall
-// question answered through the real message boxes.
+// system folder: unattended setup, silent uninstall, the uninstall
+// question answered through the real message boxes, and runs that meet
+// another one on the workstation.
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/workstation.h"
@@ -44,8 +45,8 @@ std::string BoxText(HWND box) {
     return text;
 }
 
-LaunchResult Launch(const std::string& arguments, int answer = IDOK) {
-    LaunchResult run;
+// Starts the launcher with arguments; null when it cannot be started.
+HANDLE Start(const std::string& arguments, DWORD* threadId = nullptr) {
     std::string line = std::string("\"") + kShare + "TXRSETUP.EXE\" " + arguments;
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -53,17 +54,27 @@ LaunchResult Launch(const std::string& arguments, int answer = IDOK) {
     if (!CreateProcessA(nullptr, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &process)) {
         ADD_FAILURE() << "cannot start " << line;
-        return run;
+        return nullptr;
     }
+    CloseHandle(process.hThread);
+    if (threadId) *threadId = process.dwThreadId;
+    return process.hProcess;
+}
+
+// Waits for a started launcher to end (closing its handle); meanwhile
+// answers each message box of its thread with the given button.
+LaunchResult Finish(HANDLE process, DWORD threadId, int answer = IDOK) {
+    LaunchResult run;
+    if (!process) return run;
     DWORD started = GetTickCount();
-    while (WaitForSingleObject(process.hProcess, 50) == WAIT_TIMEOUT) {
+    while (WaitForSingleObject(process, 50) == WAIT_TIMEOUT) {
         if (GetTickCount() - started > 60000) {
             ADD_FAILURE() << "the launcher did not end";
-            TerminateProcess(process.hProcess, 1);
+            TerminateProcess(process, 1);
             break;
         }
         HWND box = nullptr;
-        EnumThreadWindows(process.dwThreadId, &FindBox, reinterpret_cast<LPARAM>(&box));
+        EnumThreadWindows(threadId, &FindBox, reinterpret_cast<LPARAM>(&box));
         if (!box) continue;
         run.boxes.push_back(BoxText(box));
         HWND button = GetDlgItem(box, answer);
@@ -72,10 +83,15 @@ LaunchResult Launch(const std::string& arguments, int answer = IDOK) {
                      reinterpret_cast<LPARAM>(button));
         Sleep(100);
     }
-    GetExitCodeProcess(process.hProcess, &run.exitCode);
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    GetExitCodeProcess(process, &run.exitCode);
+    CloseHandle(process);
     return run;
+}
+
+LaunchResult Launch(const std::string& arguments, int answer = IDOK) {
+    DWORD threadId = 0;
+    HANDLE process = Start(arguments, &threadId);
+    return Finish(process, threadId, answer);
 }
 
 class EndToEndTest : public ::testing::Test {
@@ -178,6 +194,100 @@ TEST_F(EndToEndTest, UninstallAsksAndConfirmsInRealMessageBoxes) {
     EXPECT_EQ("Orbisel has been removed from your system.", accepted.boxes[1]);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProduct));
     EXPECT_EQ(0u, accepted.exitCode);
+}
+
+// HKLM's Software key, paths from HKLM's root, without its Classes (seen
+// as HKEY_CLASSES_ROOT).
+RegTree MachineSoftware() {
+    RegTree tree;
+    for (auto& [path, values] : ReadTree(HKEY_LOCAL_MACHINE, "Software")) {
+        if (path == "Classes" || path.rfind("Classes\\", 0) == 0) continue;
+        tree[path.empty() ? "Software" : "Software\\" + path] = values;
+    }
+    return tree;
+}
+
+// The keys in which actual differs from expected, one a line ("" when none).
+std::string Differences(const RegTree& expected, const RegTree& actual) {
+    std::string lines;
+    for (const auto& [path, values] : expected) {
+        auto found = actual.find(path);
+        if (found == actual.end()) lines += "missing: " + path + "\n";
+        else if (found->second != values) lines += "changed: " + path + "\n";
+    }
+    for (const auto& entry : actual) {
+        if (!expected.count(entry.first)) lines += "added: " + entry.first + "\n";
+    }
+    return lines;
+}
+
+// True once a launcher's thread shows a window (its wizard or a box);
+// false when it ended or showed none within a minute.
+bool ShowsAWindow(HANDLE process, DWORD threadId) {
+    DWORD started = GetTickCount();
+    while (GetTickCount() - started < 60000) {
+        HWND window = nullptr;
+        EnumThreadWindows(threadId, &FindBox, reinterpret_cast<LPARAM>(&window));
+        if (window) return true;
+        if (WaitForSingleObject(process, 50) != WAIT_TIMEOUT) return false;
+    }
+    return false;
+}
+
+TEST_F(EndToEndTest, WhileTheWizardRunsAnotherRunSaysSoOrWaitsForItsEnd) {
+    // The first run shows its wizard: it holds the workstation from before
+    // the wizard until it ends.
+    DWORD wizardThread = 0;
+    HANDLE wizard = Start("", &wizardThread);
+    ASSERT_TRUE(ShowsAWindow(wizard, wizardThread));
+
+    LaunchResult interactive = Launch("");
+    EXPECT_EQ(0u, interactive.exitCode);
+    EXPECT_EQ(std::vector<std::string>{"Orbisel Workstation Setup is already running on your "
+                                       "system. Please wait until it has finished, then start "
+                                       "setup again."},
+              interactive.boxes);
+
+    DWORD unattendedThread = 0;
+    HANDLE unattended = Start("-s", &unattendedThread);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_TIMEOUT), WaitForSingleObject(unattended, 2000))
+        << "the unattended run waits";
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kProduct));
+
+    // The wizard's process is killed: the lock it leaves is free, and the
+    // waiting run goes on.
+    TerminateProcess(wizard, 1);
+    WaitForSingleObject(wizard, INFINITE);
+    CloseHandle(wizard);
+    LaunchResult setup = Finish(unattended, unattendedThread);
+    EXPECT_EQ(0u, setup.exitCode);
+    EXPECT_TRUE(setup.boxes.empty());
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    EXPECT_FALSE(GetDword(HKEY_LOCAL_MACHINE, kProduct, "ErrorCount"));
+}
+
+TEST_F(EndToEndTest, TwoUnattendedSetupsAtOnceEndWithOneInstallationAndNothingLost) {
+    RegTree machine = MachineSoftware();
+    RegTree classes = ReadTree(HKEY_CLASSES_ROOT, "");
+    DWORD firstThread = 0, secondThread = 0;
+    HANDLE first = Start("-s", &firstThread);
+    HANDLE second = Start("-s", &secondThread);
+    for (const LaunchResult& run : {Finish(first, firstThread), Finish(second, secondThread)}) {
+        EXPECT_EQ(0u, run.exitCode);
+        EXPECT_TRUE(run.boxes.empty());
+    }
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    EXPECT_FALSE(GetDword(HKEY_LOCAL_MACHINE, kProduct, "ErrorCount")) << "a clean error log";
+    EXPECT_EQ("X:\\TXR\\", GetString(HKEY_LOCAL_MACHINE, kProduct, "InstallPath"));
+    EXPECT_EQ(ReadFile("X:\\TXR\\SUPPORT\\QUIKVIEW.EXE"), ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.ORG"));
+
+    EXPECT_TRUE(Launch("-s -u").boxes.empty());
+    EXPECT_EQ("", Differences(ExpectedMachineAfterUninstall(machine, kShare), MachineSoftware()));
+    EXPECT_EQ("", Differences(ExpectedClassesAfterUninstall(classes),
+                              ReadTree(HKEY_CLASSES_ROOT, "")));
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
 }
 
 // A workstation with programs for the sample modules and a browser plug-in

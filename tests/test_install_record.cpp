@@ -1,6 +1,7 @@
 // Reading the installation record: presets, flags and the 4-byte rule.
 #include "setup/install_record.h"
 
+#include "tests/support/bad_pointers.h"
 #include "tests/support/library_test.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/seams.h"
@@ -125,6 +126,38 @@ TEST_F(InstallRecordTest, AKeyThatCannotBeOpenedForWritingCountsAsNoRecord) {
     SetDword(HKEY_LOCAL_MACHINE, kKey, "Network", 1);
     RegistryFaults faults;
     faults.Fail(reg::Op::Open, kKey);
+    Outputs out;
+    EXPECT_EQ(0, out.Read());
+    EXPECT_EQ(0u, out.flags);
+}
+
+TEST_F(InstallRecordTest, AnOutputThatCannotBeWrittenLeavesEveryOutputAsItWas) {
+    SetString(HKEY_LOCAL_MACHINE, kKey, "InstallPath", "X:\\TXR\\");
+    SetDword(HKEY_LOCAL_MACHINE, kKey, "Network", 1);
+    BadPointers bad;
+    for (const BadPointers::Named& buffer : bad.UnwritableBuffers()) {
+        for (int which = 0; which < 5; ++which) {
+            Outputs out;
+            DWORD* numbers[4] = {&out.flags, &out.major, &out.minor, &out.sub};
+            if (which < 4) numbers[which] = reinterpret_cast<DWORD*>(buffer.pointer);
+            char* path = which == 4 ? buffer.pointer : out.path;
+            EXPECT_EQ(0, TXRGetRegInfo(numbers[0], numbers[1], numbers[2], numbers[3], path))
+                << buffer.what << ", output " << which;
+            EXPECT_EQ(0xDEADBEEFu, out.flags) << buffer.what << ", output " << which;
+            EXPECT_EQ(0xDEADBEEFu, out.major);
+            EXPECT_EQ(0xDEADBEEFu, out.minor);
+            EXPECT_EQ(0xDEADBEEFu, out.sub);
+            EXPECT_EQ('#', out.path[0]);
+        }
+    }
+    // Without a record only the flags are written: a bad one gives 0 as well.
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kKey);
+    for (const BadPointers::Named& buffer : bad.UnwritableBuffers()) {
+        Outputs out;
+        EXPECT_EQ(0, TXRGetRegInfo(reinterpret_cast<DWORD*>(buffer.pointer), &out.major,
+                                   &out.minor, &out.sub, out.path))
+            << buffer.what;
+    }
     Outputs out;
     EXPECT_EQ(0, out.Read());
     EXPECT_EQ(0u, out.flags);

@@ -4,6 +4,7 @@
 #include "platform/os_version.h"
 #include "registration/registry_primitives.h"
 #include "tests/registration_fixture.h"
+#include "tests/support/bad_pointers.h"
 
 #include <string>
 
@@ -143,6 +144,26 @@ TEST_P(RegistrationModesTest, InstallWithEveryCallFailing) {
     EXPECT_EQ(fatal ? 1u : 0u, prompts_.shown().size());
     if (GetParam().resultWhenEverythingFails == kRegDone) EXPECT_TRUE(Records().empty());
     else EXPECT_EQ(1u, Records().size()) << "the first failure ends the install";
+}
+
+// A bad install path is the caller's fault: install gives 3 so that the
+// caller abandons the installation, check gives 4, and nothing is written,
+// logged or shown.  Remove never reads the path.
+TEST_P(RegistrationModesTest, AnUnreadableInstallPathEndsInstallAndCheckAtOnce) {
+    GetParam().prepare();
+    BadPointers bad;
+    RegTree before = Everything();
+    for (const BadPointers::Named& path : bad.UnreadableTexts()) {
+        EXPECT_EQ(kRegFatal, Run(kModeInstall, log_, path.pointer)) << path.what;
+        EXPECT_EQ(kCheckWrong, Run(kModeCheck, log_, path.pointer)) << path.what;
+        EXPECT_EQ(before, Everything()) << path.what;
+    }
+    EXPECT_TRUE(Records().empty());
+    EXPECT_TRUE(prompts_.shown().empty());
+
+    Run(kModeInstall, log_);
+    Run(kModeRemove, log_, bad.UnreadableTexts().front().pointer);
+    EXPECT_EQ(kCheckWrong, Run(kModeCheck)) << "removed";
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryExport, RegistrationModesTest, ::testing::ValuesIn(kExports),

@@ -9,6 +9,7 @@
 
 #include "platform/com_object.h"
 #include "platform/os_version.h"
+#include "tests/support/bad_pointers.h"
 #include "tests/support/library_test.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/system_state.h"
@@ -174,6 +175,21 @@ TEST_F(ShortcutTest, CreationNeedsAUsableInstallPath) {
         EXPECT_FALSE(FileExists(layout.desktop));
     }
     EXPECT_EQ(1, TXRAddIcons(3, tooLong.c_str(), 0)) << "removal does not need it";
+}
+
+TEST_F(ShortcutTest, AnUnreadableInstallPathDoesNothing) {
+    Layout layout = Prepare(false);
+    ASSERT_EQ(1, TXRAddIcons(3, kInstallPath, 1));
+    const std::vector<std::string> made = FilesIn(layout.group);
+    BadPointers bad;
+    for (const BadPointers::Named& path : bad.UnreadableTexts()) {
+        EXPECT_EQ(0, TXRAddIcons(3, path.pointer, 1)) << path.what;
+        EXPECT_EQ(0, TXRAddIcons(3, path.pointer, 0)) << path.what << ": also for removal";
+        EXPECT_EQ(made, FilesIn(layout.group)) << path.what;
+        EXPECT_TRUE(FileExists(layout.startUp)) << path.what;
+        EXPECT_TRUE(FileExists(layout.desktop)) << path.what;
+    }
+    EXPECT_EQ(1, TXRAddIcons(3, nullptr, 0));
 }
 
 TEST_F(ShortcutTest, InstallPathWithOrWithoutBackslashGivesTheSameTargets) {

@@ -22,18 +22,37 @@ RegValue Dword(DWORD number) {
 
 RegValue Binary(const std::vector<BYTE>& bytes, DWORD type) { return RegValue{type, bytes}; }
 
+namespace {
+
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+}  // namespace
+
 void SetValue(HKEY root, const std::string& path, const std::string& name,
               const RegValue& value) {
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                                              nullptr, &key, nullptr))
         << path;
-    EXPECT_EQ(ERROR_SUCCESS,
-              RegSetValueExA(key, name.c_str(), 0, value.type,
-                             value.data.empty() ? nullptr : value.data.data(),
-                             static_cast<DWORD>(value.data.size())))
+    // The platform's writer counts a terminator that string data left out
+    // when the byte just after the data happens to be zero (Wine does, as
+    // Windows NT does), so what would be stored would depend on the heap.
+    // The data is written from a copy followed by a byte that is not zero:
+    // exactly the given bytes are stored.
+    std::vector<BYTE> data = value.data;
+    data.push_back(0xFF);
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name.c_str(), 0, value.type, data.data(),
+                                            static_cast<DWORD>(value.data.size())))
         << path << " " << name;
     RegCloseKey(key);
+    // Unterminated string data is what the platform might have changed:
+    // read it back to be sure.
+    if (IsStringType(value.type) && !value.data.empty() && value.data.back() != 0) {
+        EXPECT_EQ(value, GetValue(root, path, name))
+            << path << " " << name << ": stored otherwise than given";
+    }
 }
 
 void SetString(HKEY root, const std::string& path, const std::string& name,

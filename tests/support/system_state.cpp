@@ -73,8 +73,13 @@ SavedPendingOperations::~SavedPendingOperations() {
         ERROR_SUCCESS) {
         RegDeleteValueW(key, kPendingValue);
         if (pending_) {
-            RegSetValueExW(key, kPendingValue, 0, pending_->first,
-                           pending_->second.empty() ? nullptr : pending_->second.data(),
+            // Written from a copy followed by a character that is not zero:
+            // the platform's writer would otherwise count a terminator the
+            // saved data lacks whenever the memory after it happens to be
+            // zero.
+            std::vector<BYTE> data = pending_->second;
+            data.insert(data.end(), {0xFF, 0xFF});
+            RegSetValueExW(key, kPendingValue, 0, pending_->first, data.data(),
                            static_cast<DWORD>(pending_->second.size()));
         }
         RegCloseKey(key);
