@@ -8,10 +8,13 @@
 #include "tests/support/workstation.h"
 
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <regex>
+#include <sstream>
 #include <string>
 
 namespace txr::test {
@@ -370,6 +373,119 @@ TEST_F(UnattendedEndToEndTest, ASetupFileAlreadyInTheWindowsDirectoryIsUsedAndDe
     EXPECT_TRUE(Launch("-s").boxes.empty());
     EXPECT_EQ(0u, Enabled("Quicktime"));
     EXPECT_FALSE(FileExists(WindowsFile("XCVSETUP.INI")));
+}
+
+// ---------------------------------------------------------------------------
+// stop_at_call.exe (tests/stop_at_call/) on the real launcher: its count of
+// the library's calls is the same from one clean workstation to the next,
+// and a stop ends the launcher before the call it stopped at.
+
+// Runs stop_at_call.exe, which lies beside this program, with `arguments`;
+// returns its exit code and everything it wrote to its standard output
+// (lines ending in \n alone).
+struct ToolRun {
+    DWORD exitCode = 0xFFFFFFFF;
+    std::string output;
+};
+
+ToolRun RunStopAtCall(const std::string& arguments) {
+    ToolRun run;
+    char self[MAX_PATH] = "";
+    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string tool(self, length);
+    tool = tool.substr(0, tool.find_last_of('\\') + 1) + "stop_at_call.exe";
+    std::string line = "\"" + tool + "\" " + arguments;
+
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
+        ADD_FAILURE() << "no pipe";
+        return run;
+    }
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION process{};
+    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                                  &startup, &process);
+    CloseHandle(writeEnd);
+    if (started) {
+        char buffer[4096];
+        DWORD got = 0;
+        while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) {
+            for (DWORD i = 0; i < got; ++i) {
+                if (buffer[i] != '\r') run.output += buffer[i];
+            }
+        }
+        WaitForSingleObject(process.hProcess, INFINITE);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    } else {
+        ADD_FAILURE() << "cannot start " << line;
+    }
+    CloseHandle(readEnd);
+    return run;
+}
+
+// The number that the first line of `output` matching `pattern` holds in
+// its first group, or -1 when no line matches.
+long NumberOnLine(const std::string& output, const char* pattern) {
+    const std::regex wanted(pattern);
+    std::istringstream lines(output);
+    std::smatch match;
+    for (std::string line; std::getline(lines, line);) {
+        if (std::regex_match(line, match, wanted)) return std::stol(match[1].str());
+    }
+    return -1;
+}
+
+bool LauncherRunning() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found;
+         more = Process32Next(snapshot, &entry)) {
+        found = lstrcmpiA(entry.szExeFile, "TXRSETUP.EXE") == 0;
+    }
+    CloseHandle(snapshot);
+    return found;
+}
+
+TEST_F(EndToEndTest, StopAtCallCountsTheSameAndStopsBeforeTheCall) {
+    const std::string launcher = std::string(kShare) + "TXRSETUP.EXE -s";
+    ToolRun first = RunStopAtCall("--trace --count " + launcher);
+    ASSERT_EQ(0u, first.exitCode) << first.output;
+    long calls = NumberOnLine(first.output, "calls (\\d+)");
+    EXPECT_GT(calls, 100) << first.output;
+    EXPECT_EQ(0, NumberOnLine(first.output, "exit (\\d+)"));
+    EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    Clean();
+    ToolRun second = RunStopAtCall("--count " + launcher);
+    EXPECT_EQ(calls, NumberOnLine(second.output, "calls (\\d+)"))
+        << "a clean workstation, the same calls";
+    Clean();
+
+    // Stopped at the write of the installation status: the product's key
+    // is there, the status is not, and the launcher is gone.
+    long k = NumberOnLine(first.output, "call (\\d+) RegSetValueExA \\S+ \"InstallStatus\"");
+    ASSERT_GT(k, 0) << first.output;
+    ToolRun stopped = RunStopAtCall("--stop " + std::to_string(k) + " " + launcher);
+    EXPECT_EQ(0u, stopped.exitCode) << stopped.output;
+    EXPECT_EQ("stopped at " + std::to_string(k) + " RegSetValueExA\nexit 1\n", stopped.output);
+    EXPECT_FALSE(LauncherRunning());
+    EXPECT_EQ("X:\\TXR\\", GetString(HKEY_LOCAL_MACHINE, kProduct, "InstallPath"));
+    EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    Clean();
+
+    ToolRun past = RunStopAtCall("--stop " + std::to_string(calls + 1) + " " + launcher);
+    EXPECT_EQ(3u, past.exitCode);
+    EXPECT_EQ("ended after " + std::to_string(calls) + " calls\nexit 0\n", past.output);
 }
 
 }  // namespace
