@@ -3,8 +3,12 @@
 // system folder: unattended setup, silent uninstall, the uninstall
 // question answered through the real message boxes, and runs that meet
 // another one on the workstation.
+#include "registration/error_log.h"
+#include "setup/library_state.h"
+#include "setup/setup_entry.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/seams.h"
 #include "tests/support/workstation.h"
 
 #include <windows.h>
@@ -12,6 +16,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -486,6 +491,176 @@ TEST_F(EndToEndTest, StopAtCallCountsTheSameAndStopsBeforeTheCall) {
     ToolRun past = RunStopAtCall("--stop " + std::to_string(calls + 1) + " " + launcher);
     EXPECT_EQ(3u, past.exitCode);
     EXPECT_EQ("ended after " + std::to_string(calls) + " calls\nexit 0\n", past.output);
+}
+
+// ---------------------------------------------------------------------------
+// The stop-at-every-step simulation of fault_injection_tests, confirmed
+// with real kills.  The simulation runs TXRSetup in this process against
+// this prefix's own registry and files, and abandons the run at step k (no
+// call from then on reaches the registry or the disk); stop_at_call.exe
+// ends a real TXRSETUP.EXE with TerminateProcess just before its k-th
+// call.  For a sample of steps spread over the setup and the uninstall,
+// both must leave the same registry and files, and an uninstall must give
+// the workstation back from either.
+
+class RealKillTest : public EndToEndTest {
+protected:
+    RealKillTest() {
+        lstrcpynA(Library().setupDirectory, kShare, kPathSize);
+        SetString(HKEY_CLASSES_ROOT, "QuickView", "", "Quick View");
+        SetString(HKEY_CLASSES_ROOT, kSystemEntry, "", "Text File");
+        SetString(HKEY_CLASSES_ROOT, "txtfile\\QuickView", "", "*");
+        SetString(HKEY_CLASSES_ROOT, kExchangeVerbKeys[0], "", "&Quick View,0,2");
+        // One whole round first: what an uninstall leaves stays the same
+        // from then on, so every stop starts from the same workstation.
+        Launch("-s");
+        Launch("-s -u");
+        clean_ = Take();
+    }
+    ~RealKillTest() override {
+        Launch("-s -u");
+        for (const char* key : {"QuickView", "txtfile\\QuickView",
+                                "CLSID\\{00020D05-0000-0000-C000-000000000046}"}) {
+            RegDeleteTreeA(HKEY_CLASSES_ROOT, key);
+            RegDeleteKeyA(HKEY_CLASSES_ROOT, key);
+        }
+    }
+
+    static constexpr const char* kSystemEntry =
+        "QuickView\\.txt\\{F0F08735-0C36-101B-B086-0020AF07D0F4}";
+
+    // The workstation as setup sees it: the classes, the machine's software
+    // (less its view of the classes) and the files setup saves and replaces.
+    struct Picture {
+        RegTree classes, software;
+        std::optional<std::string> viewer, saved, pluginSetup;
+        bool operator==(const Picture& o) const {
+            return classes == o.classes && software == o.software && viewer == o.viewer &&
+                   saved == o.saved && pluginSetup == o.pluginSetup;
+        }
+    };
+    static std::optional<std::string> Read(const std::string& path) {
+        if (!FileExists(path)) return {};
+        return ReadFile(path);
+    }
+    static Picture Take() {
+        Picture picture{ReadTree(HKEY_CLASSES_ROOT, ""), ReadTree(HKEY_LOCAL_MACHINE, "Software"),
+                        Read(Viewers() + "QUIKVIEW.EXE"), Read(Viewers() + "QUIKVIEW.ORG"),
+                        Read(WindowsFile("XCVSETUP.INI"))};
+        for (auto it = picture.software.begin(); it != picture.software.end();) {
+            bool classes = it->first == "Classes" || it->first.rfind("Classes\\", 0) == 0;
+            it = classes ? picture.software.erase(it) : std::next(it);
+        }
+        return picture;
+    }
+    // Where two pictures differ, for a failure message.
+    static std::string Differences(const Picture& a, const Picture& b) {
+        std::string out;
+        auto trees = [&out](const char* what, const RegTree& x, const RegTree& y) {
+            for (const auto& [key, values] : x) {
+                auto other = y.find(key);
+                if (other == y.end()) out += std::string(what) + " only first: " + key + "\n";
+                else if (other->second != values) out += std::string(what) + " differs: " + key + "\n";
+            }
+            for (const auto& entry : y) {
+                if (!x.count(entry.first)) out += std::string(what) + " only second: " + entry.first + "\n";
+            }
+        };
+        trees("HKCR", a.classes, b.classes);
+        trees("HKLM\\Software", a.software, b.software);
+        if (a.viewer != b.viewer || a.saved != b.saved || a.pluginSetup != b.pluginSetup) {
+            out += "files differ\n";
+        }
+        return out;
+    }
+
+    // Compares without printing the pictures (thousands of keys): only
+    // where they differ.
+    void ExpectSame(const Picture& expected, const std::string& label,
+                    std::optional<Picture> actual = {}) {
+        if (!actual) actual = Take();
+        EXPECT_TRUE(expected == *actual) << label << "\n" << Differences(expected, *actual);
+    }
+
+    // The in-process run of the launcher's command line, stopped at `step`
+    // (0: not stopped); returns the number of steps it came to.
+    static unsigned Simulate(const std::string& arguments, unsigned step) {
+        ResetErrorLogForTesting();
+        Library().optionsFilePath[0] = '\0';
+        StoppedRun run(step);
+        std::string line = arguments;
+        TXRSetup(line.data());
+        return run.steps();
+    }
+    static ToolRun Kill(const std::string& arguments, unsigned step) {
+        return RunStopAtCall("--stop " + std::to_string(step) + " " + kShare + "TXRSETUP.EXE " +
+                             arguments);
+    }
+    // Steps spread evenly over 1..steps, both ends included.
+    static std::vector<unsigned> Spread(unsigned steps, unsigned count) {
+        std::vector<unsigned> chosen;
+        for (unsigned n = 0; n < count; ++n) chosen.push_back(1 + n * (steps - 1) / (count - 1));
+        return chosen;
+    }
+    // About 20 stops natively; where the processor is emulated
+    // (TXR_STOP_SAMPLE set) both ends of each sequence and its middle.
+    static unsigned SampleSize(unsigned native) {
+        return std::getenv("TXR_STOP_SAMPLE") ? 3 : native;
+    }
+
+    // Stops `arguments` at each chosen step, in this process and for real
+    // (after `before`, which brings the workstation to where the run
+    // starts), and compares; an uninstall must then give the clean
+    // workstation back.
+    void StopBothWays(const std::string& arguments, const std::vector<unsigned>& steps,
+                      const std::string& before) {
+        for (unsigned step : steps) {
+            const std::string label = arguments + " stopped at step " + std::to_string(step);
+            if (!before.empty()) Launch(before);
+            Simulate(arguments, step);
+            const Picture simulated = Take();
+            Launch("-s -u");
+            ExpectSame(clean_, label + " in this process, then -s -u");
+
+            if (!before.empty()) Launch(before);
+            ToolRun killed = Kill(arguments, step);
+            EXPECT_EQ(0, killed.output.find("stopped at " + std::to_string(step) + " "))
+                << label << ": " << killed.output;
+            EXPECT_FALSE(LauncherRunning()) << label;
+            const Picture real = Take();
+            ExpectSame(simulated, label + ": the real kill left something else than the simulation", real);
+            Launch("-s -u");
+            ExpectSame(clean_, label + " for real, then -s -u");
+            if (HasFailure()) return;
+        }
+    }
+
+    Picture clean_;
+    // Answers the boxes of stopped in-process runs: from the stop on every
+    // call fails, and a fatal failure shows its box (nothing of that
+    // reaches the registry, as with a killed process).
+    ScriptedPrompts prompts_;
+};
+
+TEST_F(RealKillTest, KillsAtChosenStepsLeaveWhatTheSimulationLeaves) {
+    // The simulation counts the same steps as the real launcher makes.
+    const unsigned setupSteps = Simulate("-s", 0);
+    const unsigned uninstallSteps = Simulate("-s -u", 0);
+    EXPECT_TRUE(prompts_.shown().empty()) << "a whole run shows no box: " << prompts_.shown()[0].text;
+    ToolRun counted = RunStopAtCall(std::string("--count ") + kShare + "TXRSETUP.EXE -s");
+    EXPECT_EQ(static_cast<long>(setupSteps), NumberOnLine(counted.output, "calls (\\d+)"));
+    counted = RunStopAtCall(std::string("--count ") + kShare + "TXRSETUP.EXE -s -u");
+    EXPECT_EQ(static_cast<long>(uninstallSteps), NumberOnLine(counted.output, "calls (\\d+)"));
+    ExpectSame(clean_, "after the counting runs");
+    ASSERT_FALSE(HasFailure());
+
+    const std::vector<unsigned> setup = Spread(setupSteps, SampleSize(12));
+    const std::vector<unsigned> uninstall = Spread(uninstallSteps, SampleSize(8));
+    StopBothWays("-s", setup, "");
+    StopBothWays("-s -u", uninstall, "-s");
+    std::printf("real kills: %zu of the setup's %u steps and %zu of the uninstall's %u agree "
+                "with the simulation\n",
+                setup.size(), setupSteps, uninstall.size(), uninstallSteps);
 }
 
 }  // namespace
