@@ -20,13 +20,22 @@ txr_runs_32bit_code() {
     wine --version >/dev/null 2>&1
 }
 
+# Why the Wine part runs in scripts/vm, for the line that says so.
+txr_why_in_vm() {
+    if [ "${TXR_FORCE_VM:-}" = 1 ]; then
+        echo "TXR_FORCE_VM=1"
+    else
+        echo "this machine's kernel runs no 32-bit code"
+    fi
+}
+
 # For a script that runs Wine after its bootstrap and build: where this
 # machine runs no 32-bit code, runs the script ($1, with its arguments) again
 # in scripts/vm, with TXR_IN_VM set so that it skips the bootstrap and the
 # build there; otherwise returns.
 txr_rerun_in_vm_unless_32bit() {
     txr_runs_32bit_code && return 0
-    echo "$(basename "$1"): this machine's kernel runs no 32-bit code; it runs in scripts/vm" >&2
+    echo "$(basename "$1"): $(txr_why_in_vm); it runs in scripts/vm" >&2
     TXR_IN_VM=1 TXR_VM_PASS="TXR_IN_VM ${TXR_VM_PASS:-}" \
         exec "$(dirname "${BASH_SOURCE[0]}")/vm" "$@"
 }
