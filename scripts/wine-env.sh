@@ -10,9 +10,23 @@ txr_cleanup_pids=()
 
 # True when this machine runs Wine's 32-bit programs itself: a kernel with
 # ia32 emulation switched off (or a hypervisor without compatibility mode)
-# refuses every 32-bit executable, Wine's loader among them.
+# refuses every 32-bit executable, Wine's loader among them.  False too with
+# TXR_FORCE_VM=1, so that the virtual machine's path can be tried on a
+# machine that does not need it.
 txr_runs_32bit_code() {
+    if [ "${TXR_FORCE_VM:-}" = 1 ]; then
+        return 1
+    fi
     wine --version >/dev/null 2>&1
+}
+
+# Why the Wine part runs in scripts/vm, for the line that says so.
+txr_why_in_vm() {
+    if [ "${TXR_FORCE_VM:-}" = 1 ]; then
+        echo "TXR_FORCE_VM=1"
+    else
+        echo "this machine's kernel runs no 32-bit code"
+    fi
 }
 
 # For a script that runs Wine after its bootstrap and build: where this
@@ -21,13 +35,15 @@ txr_runs_32bit_code() {
 # build there; otherwise returns.
 txr_rerun_in_vm_unless_32bit() {
     txr_runs_32bit_code && return 0
-    echo "$(basename "$1"): this machine's kernel runs no 32-bit code; it runs in scripts/vm" >&2
+    echo "$(basename "$1"): $(txr_why_in_vm); it runs in scripts/vm" >&2
     TXR_IN_VM=1 TXR_VM_PASS="TXR_IN_VM ${TXR_VM_PASS:-}" \
         exec "$(dirname "${BASH_SOURCE[0]}")/vm" "$@"
 }
 
-# Creates a fresh prefix at $1 without the z: drive (a drive scan would walk
-# the whole machine through it) and keeps one Wine server alive for the run.
+# Creates a fresh prefix at $1 that sees nothing of this machine beyond the
+# drives mapped into it later: without the z: drive, and with user folders
+# of its own (a drive scan would otherwise walk the whole machine, or the
+# home folder).  The Wine server it started has ended.
 txr_wine_prefix() {
     export WINEPREFIX="$1"
     wineserver -k >/dev/null 2>&1 || true
@@ -36,6 +52,15 @@ txr_wine_prefix() {
     wineboot -i >/dev/null 2>&1
     wineserver -w
     rm -f "$WINEPREFIX/dosdevices/z:"
+    # Wine links the user's folders on C: (Desktop, Documents, Downloads,
+    # Music, Pictures, Videos, Templates) to the home folder or its XDG
+    # folders.  As winecfg does for a folder whose "Link to" is cleared,
+    # each becomes an empty folder of the prefix's own.
+    local link
+    while IFS= read -r -d '' link; do
+        rm -f "$link"
+        mkdir "$link"
+    done < <(find "$WINEPREFIX/drive_c/users" -type l -print0)
     # Wine's own fonts (package fonts-wine: MS Sans Serif, Tahoma, Marlett)
     # into the prefix's Fonts folder: Debian's Wine 8 does not look for them
     # where the package puts them, and dialogs would be drawn in whatever
