@@ -2,6 +2,7 @@
 
 #include "platform/bounded_text.h"
 #include "platform/fault_guard.h"
+#include "platform/file_handle.h"
 #include "platform/os_version.h"
 #include "platform/registry_api.h"
 #include "registration/registry_primitives.h"
@@ -13,6 +14,8 @@
 
 namespace txr {
 namespace {
+
+using file::FileHandle;
 
 constexpr char kSessionManagerPath[] = "SYSTEM\\CurrentControlSet\\Control\\Session Manager";
 constexpr char kPendingOperationsValue[] = "PendingFileRenameOperations";
@@ -55,30 +58,6 @@ bool WininitPath(char (&path)[MAX_PATH]) {
     if (length == 0 || length >= MAX_PATH) return false;
     return AppendBackslash(path) && text::Append(path, kWininitName);
 }
-
-// Owns a file handle.
-class FileHandle {
-public:
-    explicit FileHandle(HANDLE handle) : handle_(handle) {}
-    ~FileHandle() {
-        if (valid()) CloseHandle(handle_);
-    }
-    FileHandle(const FileHandle&) = delete;
-    FileHandle& operator=(const FileHandle&) = delete;
-
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE get() const { return handle_; }
-    // Closes at once; false when the system reports a failure.
-    bool Close() {
-        if (!valid()) return true;
-        HANDLE handle = handle_;
-        handle_ = INVALID_HANDLE_VALUE;
-        return CloseHandle(handle) != 0;
-    }
-
-private:
-    HANDLE handle_;
-};
 
 enum class ReadOutcome { Read, Missing, Unreadable };
 

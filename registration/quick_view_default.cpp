@@ -4,6 +4,7 @@
 #include "platform/bounded_text.h"
 #include "platform/registry_api.h"
 #include "registration/error_log.h"
+#include "registration/quick_view_saved_copy.h"
 #include "registration/registration_support.h"
 #include "registration/registrations.h"
 #include "registration/registry_primitives.h"
@@ -30,8 +31,10 @@ struct ViewerKeyPath {
 };
 
 int InstallDefaultViewer(HKEY logKey, const char*) {
-    // Quick View's own name: a nicety whose failure changes nothing.
-    {
+    // Quick View's own name: a nicety whose failure changes nothing.  It
+    // replaces the system's name only once that is saved; the viewer entry
+    // below adds a key of the product's own and replaces nothing.
+    if (QuickViewNameSaved()) {
         reg::Key quickView;
         if (reg::Create(HKEY_CLASSES_ROOT, kQuickViewKey, kProductKeyClass, kFullAccess,
                         quickView.receive()) == ERROR_SUCCESS) {

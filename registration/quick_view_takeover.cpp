@@ -4,10 +4,12 @@
 // all files, each with a subkey named by the class identifier of a viewer.
 // Install removes the entries that the system viewer serves, and "*", so
 // that the product's viewer (registered for "*" by TXRRegQuickViewDefault)
-// serves them; entries of other viewers stay.  The install engine saves
-// the whole key as HKCR\QuickView.Original first; removal puts that back.
+// serves them; entries of other viewers stay.  Install saves the whole key
+// as HKCR\QuickView.Original first and takes nothing over without a whole
+// saved copy; removal puts that copy back.
 #include "platform/registry_api.h"
 #include "registration/error_log.h"
+#include "registration/quick_view_saved_copy.h"
 #include "registration/registration_support.h"
 #include "registration/registrations.h"
 #include "registration/registry_primitives.h"
@@ -21,6 +23,9 @@ constexpr char kQuickViewKey[] = "QuickView";
 constexpr char kSavedQuickViewKey[] = "QuickView.Original";
 
 constexpr FailureReport kQuickViewCloseFailed{12, kMsgCloseEffect, 1021, kMinor};
+// The takeover left out for want of a whole saved copy: "Could not add
+// Quick View's default viewer entry", and what that means for the user.
+constexpr FailureReport kTakeoverLeftOut{13, 14, 1031, kMinor};
 
 // An extension entry belongs to the system viewer when it has no viewer
 // subkey at all or when its first one is the system viewer's identifier
@@ -72,13 +77,19 @@ void RemoveMarkedEntries(HKEY quickView) {
 }
 
 int Install(HKEY logKey, const char*) {
+    InstallReport report(logKey);
+    // The walk removes the system's entries: never without a whole saved
+    // copy to restore them from.
+    if (!SaveQuickViewBeforeTakeover()) {
+        report.Fail(kTakeoverLeftOut);
+        return report.result();
+    }
     reg::Key quickView;
     if (reg::Open(HKEY_CLASSES_ROOT, kQuickViewKey, kFullAccess, quickView.receive()) !=
         ERROR_SUCCESS) {
         return kRegDone;  // no Quick View on this system: nothing to take over
     }
     RemoveMarkedEntries(quickView.get());
-    InstallReport report(logKey);
     if (quickView.Close() != ERROR_SUCCESS) report.Fail(kQuickViewCloseFailed);
     return report.result();
 }

@@ -3,6 +3,7 @@
 #include "integration/app_table.h"
 #include "platform/bounded_text.h"
 #include "platform/file_api.h"
+#include "platform/file_handle.h"
 #include "platform/registry_api.h"
 #include "registration/error_log.h"
 #include "registration/registrations.h"
@@ -17,17 +18,14 @@ namespace {
 
 using Registration = int(WINAPI*)(int, HKEY, LPCSTR);
 
-// Marks a step that is not a registration: the saved copy of the system's
-// Quick View entries, made just before the Quick View takeover.
-constexpr Registration kSaveQuickViewCopy = nullptr;
-
-// The install order.
+// The install order.  The Quick View takeover (TXRRegQuickView,
+// TXRRegQuickViewDefault) saves the system's entries itself first and
+// replaces nothing that it could not save.
 constexpr Registration kInstallOrder[] = {
-    &TXRRegContextMenu,      &TXRRegNTShellApproved,   kSaveQuickViewCopy,
-    &TXRRegQuickView,        &TXRRegQuickViewOther,    &TXRRegQuickViewDefault,
-    &TXRRegQuickViewCommand, &TXRRegFileViewerClassId, &TXRRegShellExtClassId,
-    &TXRRegExchangeMenu,     &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,
-    &TXRRegTXRSuppAppPath,
+    &TXRRegContextMenu,       &TXRRegNTShellApproved,  &TXRRegQuickView,
+    &TXRRegQuickViewOther,    &TXRRegQuickViewDefault, &TXRRegQuickViewCommand,
+    &TXRRegFileViewerClassId, &TXRRegShellExtClassId,  &TXRRegExchangeMenu,
+    &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,     &TXRRegTXRSuppAppPath,
 };
 
 // The removal order.
@@ -37,16 +35,6 @@ constexpr Registration kRemoveOrder[] = {
     &TXRRegQuickViewDefault,  &TXRRegQuickViewCommand, &TXRRegExchangeMenu,
     &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,     &TXRRegTXRSuppAppPath,
 };
-
-// The takeover of Quick View left out: "Could not add Quick View's default
-// viewer entry", and what it means for the user.
-constexpr int kMsgDefaultViewerNotAdded = 13;
-constexpr int kMsgQuickViewEffect = 14;
-
-// The system's Quick View program could not be moved aside: "Could not
-// save the system's Quick View program", with the Quick View effect.
-constexpr int kMsgViewerProgramNotSaved = 170;
-constexpr LONG kCodeViewerProgramNotSaved = 1033;
 
 // Texts of the uninstall entry.
 constexpr const char* kUninstallCommandFormat = "%s\\TXRSETUP.EXE -u";
@@ -160,26 +148,7 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
     reg::SetDword(product.get(), "Network", 1);
 
     Failures failures{product.get()};
-    bool quickViewSaved = true;
     for (Registration registration : kInstallOrder) {
-        if (registration == kSaveQuickViewCopy) {
-            // A reinstall finds the product's entries in "QuickView": the
-            // saved copy keeps the system's, saved by the first install,
-            // and only gains what it lacks.
-            LONG saved = SaveKeyTree(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT,
-                                     "QuickView.Original");
-            // The takeover removes the system's entries and replaces the
-            // key's default value: without a whole saved copy to restore
-            // them from, it is left out (a workstation without any
-            // "QuickView" key needs no copy).
-            quickViewSaved = saved == ERROR_SUCCESS || saved == ERROR_FILE_NOT_FOUND;
-            if (!quickViewSaved) failures.Log(kMsgDefaultViewerNotAdded, kMsgQuickViewEffect, 1031);
-            continue;
-        }
-        if (!quickViewSaved &&
-            (registration == &TXRRegQuickView || registration == &TXRRegQuickViewDefault)) {
-            continue;
-        }
         int result = registration(kModeInstall, product.get(), installPath);
         if (result == kRegMinorFailure) failures.any = true;
         if (result == kRegFatal) {
@@ -216,30 +185,57 @@ void LogViewerProgramNotSaved() {
     }
 }
 
+// The product's program: SUPPORT\QUIKVIEW.EXE below the installation path
+// (a backslash added when it lacks one).  False, with the empty text, for
+// a null or empty path: the product's program lies below a product root.
+bool ProductViewerPath(const char* installPath, char (&path)[kPathSize]) {
+    path[0] = '\0';
+    if (!installPath || installPath[0] == '\0') return false;
+    char root[kPathSize];
+    if (!text::Copy(root, installPath) || !AppendBackslash(root)) return false;
+    return text::FormatTo(path, sizeof path, "%sSUPPORT\\QUIKVIEW.EXE", root);
+}
+
 }  // namespace
 
-int ReplaceQuickView(const char* installPath) {
+ViewerOutcome PutProductViewerInPlace(const char* installPath) {
     ViewerFiles files;
-    if (!LocateViewerFiles(files)) return 0;
+    char product[kPathSize];
+    if (!LocateViewerFiles(files) || !ProductViewerPath(installPath, product)) {
+        return ViewerOutcome::NotCopied;
+    }
     if (GetFileAttributesA(files.folder) == INVALID_FILE_ATTRIBUTES) {
         CreateDirectoryA(files.folder, nullptr);
     }
     // The first saved program stays saved across reinstalls.  The system's
     // program is replaced only once it is saved: if it cannot be moved
-    // aside (in use, say), it stays in place and the failure is logged.
-    // The product is set up all the same; Quick View keeps the system's
-    // program until the next setup.
+    // aside (in use, say), it stays in place.
     if (FileExists(files.program) && !FileExists(files.saved) &&
         !file::Move(files.program, files.saved)) {
+        return ViewerOutcome::SystemNotSaved;
+    }
+    return file::Copy(product, files.program, FALSE) ? ViewerOutcome::InPlace
+                                                      : ViewerOutcome::NotCopied;
+}
+
+int ReplaceQuickView(const char* installPath) {
+    switch (PutProductViewerInPlace(installPath)) {
+    case ViewerOutcome::InPlace: return 1;
+    case ViewerOutcome::SystemNotSaved:
+        // The product is set up all the same; Quick View keeps the system's
+        // program until the next setup.
         LogViewerProgramNotSaved();
         return 1;
+    case ViewerOutcome::NotCopied: break;
     }
-    char root[kPathSize];
-    text::Copy(root, installPath);
-    AppendBackslash(root);
+    return 0;
+}
+
+bool ProductViewerInPlace(const char* installPath) {
+    ViewerFiles files;
     char product[kPathSize];
-    if (!text::FormatTo(product, sizeof product, "%sSUPPORT\\QUIKVIEW.EXE", root)) return 0;
-    return file::Copy(product, files.program, FALSE) ? 1 : 0;
+    return LocateViewerFiles(files) && ProductViewerPath(installPath, product) &&
+           file::SameContents(product, files.program);
 }
 
 void RestoreQuickView() {

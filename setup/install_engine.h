@@ -10,6 +10,13 @@ namespace txr {
 constexpr int kEngineSetUp = 0;
 constexpr int kEngineFailed = -1;
 
+// What a failure around Quick View means for the user (the effect message).
+constexpr int kMsgQuickViewEffect = 14;
+// The system's Quick View program could not be moved aside: "Could not
+// save the system's Quick View program", logged with the Quick View effect.
+constexpr int kMsgViewerProgramNotSaved = 170;
+constexpr long kCodeViewerProgramNotSaved = 1033;
+
 // The installation record's InstallStatus values.
 constexpr unsigned kInstallStatusClean = 1;
 constexpr unsigned kInstallStatusWithErrors = 2;
@@ -26,8 +33,26 @@ int WriteInstallation(char* installPath, const char* sourcePath);
 // Puts the product's SUPPORT\QUIKVIEW.EXE (below installPath) in place of
 // the system's VIEWERS\QUIKVIEW.EXE, keeping the system's program as
 // QUIKVIEW.ORG (a saved program is never replaced).  Returns nonzero when
-// the final copy succeeded.
+// the final copy succeeded, or when the system's program could not be
+// saved (then left in place, and logged under the product key with the
+// status made 2).
 int ReplaceQuickView(const char* installPath);
+
+// How ReplaceQuickView's steps went.
+enum class ViewerOutcome {
+    InPlace,         // the product's program was copied into place
+    SystemNotSaved,  // the system's program could not be moved aside: it stays
+    NotCopied,       // no system folder, no installation path, or the copy failed
+};
+
+// ReplaceQuickView's steps without its logging, for callers that report
+// the outcome themselves.
+ViewerOutcome PutProductViewerInPlace(const char* installPath);
+
+// True when VIEWERS\QUIKVIEW.EXE holds the same bytes as SUPPORT\QUIKVIEW.EXE
+// below installPath; false when either is missing or unreadable, or the
+// path is null or empty.
+bool ProductViewerInPlace(const char* installPath);
 
 // Puts the saved QUIKVIEW.ORG back as QUIKVIEW.EXE.  The saved program is
 // deleted only once it has been copied back.

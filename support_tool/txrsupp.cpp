@@ -2,91 +2,93 @@
 //
 // Reports on a workstation's setup: the installation record, the error log
 // that setup left under the product key, and the check of every
-// registration, run with the recorded installation path.  The tool lies in
-// the SUPPORT\ folder of the product root on the server; it meets the
-// library TXRUP450.DLL, which lies in the product root, only through the
-// library's exports, loaded by name when the tool starts.  Texts of the
+// registration and of the product's Quick View program, run with the
+// recorded installation path.  With --repair it then puts right what
+// failed, with the library's own install modes; with --report PATH it also
+// writes the report as an INI file for administrators' scripts.  The tool
+// lies in the SUPPORT\ folder of the product root on the server; it meets
+// the library TXRUP450.DLL, which lies in the product root, only through
+// the library's exports, loaded by name when the tool starts.  Texts of the
 // checks are the library's own (TXRRegString).
 //
-// Exit code: the number of failed checks (0: the workstation is healthy);
-// kExitCannotRun when the library cannot be loaded or is not the one
-// expected, kExitUsage for an unknown option.
+// The tool never shows a window: it runs unattended from login scripts on
+// many workstations at once, where a message box would stop it for good.
+//
+// Exit code: the number of failed checks (0: the workstation is healthy;
+// with --repair, those still failing after it); kExitNoReport when the
+// report file cannot be written, kExitCannotRun when the library cannot be
+// loaded or is not the one expected, kExitUsage for a bad command line.
 #include "platform/bounded_text.h"
 #include "platform/registry_api.h"
+#include "support_tool/library_exports.h"
+#include "support_tool/registry_values.h"
+#include "support_tool/report_file.h"
+#include "support_tool/system_error.h"
 
 #include <windows.h>
 
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
-#include <type_traits>
 #include <vector>
 
+namespace txr::support_tool {
 namespace {
 
 // --- exit codes ---
 
+constexpr int kExitNoReport = 253;
 constexpr int kExitCannotRun = 254;
 constexpr int kExitUsage = 255;
 
 // --- what is checked ---
 
-constexpr const char* kLibraryFile = "TXRUP450.DLL";
 constexpr const char* kProductKeyPath = "Software\\Corvel\\Orbisel\\CurrentVersion";
 constexpr const char* kProductKeyShown = "HKLM\\Software\\Corvel\\Orbisel\\CurrentVersion";
-constexpr int kPathSize = 260;
-constexpr int kModeCheck = 3;
-constexpr int kCheckCorrect = 0;
-constexpr int kCheckWrong = 4;
-
-// Record flags of TXRGetRegInfo.
-constexpr DWORD kRecordMajor = 0x01;
-constexpr DWORD kRecordMinor = 0x02;
-constexpr DWORD kRecordSub = 0x04;
-constexpr DWORD kRecordInstallPath = 0x08;
-constexpr DWORD kRecordNetwork = 0x10;
-
-using GetRegInfoFunction = int(WINAPI*)(DWORD*, DWORD*, DWORD*, DWORD*, LPSTR);
-using RegStringFunction = LPCSTR(WINAPI*)(int);
-using RegistrationFunction = int(WINAPI*)(int, HKEY, LPCSTR);
-
-// One registration's check: its export and the library's title and
-// problem text for it.
-struct CheckEntry {
-    const char* exportName;
-    int title;
-    int problem;
-};
-
-// In the order in which setup installs the registrations.
-constexpr CheckEntry kChecks[] = {
-    {"TXRRegContextMenu", 117, 118},
-    {"TXRRegNTShellApproved", 116, 119},
-    {"TXRRegQuickView", 120, 121},
-    {"TXRRegQuickViewOther", 164, 165},
-    {"TXRRegQuickViewDefault", 122, 123},
-    {"TXRRegQuickViewCommand", 139, 140},
-    {"TXRRegFileViewerClassId", 124, 125},
-    {"TXRRegShellExtClassId", 126, 127},
-    {"TXRRegExchangeMenu", 128, 129},
-    {"TXRRegExchangeWordMenu", 130, 131},
-    {"TXRRegTXR32AppPath", 135, 136},
-    {"TXRRegTXRSuppAppPath", 137, 138},
-};
-constexpr int kCheckCount = static_cast<int>(sizeof kChecks / sizeof kChecks[0]);
 // The installation record counts as one more check.
 constexpr int kAllChecks = kCheckCount + 1;
 
 // Records of the error log shown at most; the counter is whatever the
 // registry holds, so it is not trusted to be small.
 constexpr DWORD kMostLogRecordsShown = 100;
-// Longest text shown of a registry value (the library's texts are at most
-// 254 characters).
-constexpr std::size_t kMostValueText = 1024;
 
 // Width of the report's lines.
 constexpr std::size_t kLineWidth = 79;
+
+struct Options {
+    bool repair = false;
+    bool report = false;
+    std::string reportPath;
+};
+
+// --- no windows ---
+
+LRESULT CALLBACK RefuseWindow(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_CREATEWND) return 1;  // the window is not made
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// While it lives, no window can be made on the tool's thread: a message
+// box that the library would show (the fatal box of its error log, which a
+// registration's install mode may ask for) fails at once instead, and the
+// library goes on as after a box that was closed.  Real Win32 behaviour of
+// a thread's CBT hook, on every Windows.
+class WindowsRefused {
+public:
+    WindowsRefused()
+        : hook_(SetWindowsHookExA(WH_CBT, &RefuseWindow, nullptr, GetCurrentThreadId())) {}
+    ~WindowsRefused() {
+        if (hook_) UnhookWindowsHookEx(hook_);
+    }
+    WindowsRefused(const WindowsRefused&) = delete;
+    WindowsRefused& operator=(const WindowsRefused&) = delete;
+    bool active() const { return hook_ != nullptr; }
+
+private:
+    HHOOK hook_;
+};
 
 // --- output ---
 
@@ -140,198 +142,26 @@ void PrintWrapped(const std::string& text, std::size_t indent) {
     }
 }
 
-// --- the library ---
-
-// TXRUP450.DLL, loaded for the tool's run and unloaded at its end.
-class Library {
-public:
-    Library() = default;
-    ~Library() {
-        if (module_) FreeLibrary(module_);
-    }
-    Library(const Library&) = delete;
-    Library& operator=(const Library&) = delete;
-
-    // Loads path; false (with the platform's error code) when it cannot.
-    bool Load(const char* path, DWORD* error) {
-        module_ = LoadLibraryA(path);
-        *error = module_ ? ERROR_SUCCESS : GetLastError();
-        return module_ != nullptr;
-    }
-    FARPROC Find(const char* name) const { return GetProcAddress(module_, name); }
-
-private:
-    HMODULE module_ = nullptr;
-};
-
-struct LibraryExports {
-    GetRegInfoFunction getRegInfo = nullptr;
-    RegStringFunction regString = nullptr;
-    RegistrationFunction checks[kCheckCount] = {};
-};
-
-// The library's message text; never null.
-std::string MessageText(const LibraryExports& exports, int message) {
-    const char* text = exports.regString(message);
-    if (!text) return std::string();
-    return std::string(text, strnlen(text, kMostValueText));
-}
-
-// The folder above the one this program lies in, with its trailing
-// backslash: the product root.  False when the program's own path cannot
-// be had or it lies in a drive's root.
-bool ProductRoot(std::string* root) {
-    std::vector<char> own(MAX_PATH);
-    for (;;) {
-        DWORD length = GetModuleFileNameA(nullptr, own.data(), static_cast<DWORD>(own.size()));
-        if (length == 0) return false;
-        if (length < own.size()) break;
-        if (own.size() >= 32768) return false;
-        own.resize(own.size() * 2);
-    }
-    std::string path(own.data());
-    std::size_t file = path.find_last_of("\\/");
-    if (file == std::string::npos || file == 0) return false;
-    std::size_t folder = path.find_last_of("\\/:", file - 1);
-    if (folder == std::string::npos || path[folder] == ':') return false;
-    *root = path.substr(0, folder + 1);
-    return true;
-}
-
-void PrintSystemError(DWORD error) {
-    char text[512] = "";
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                  nullptr, error, 0, text, sizeof text, nullptr);
-    while (length > 0 && (text[length - 1] == '\n' || text[length - 1] == '\r' ||
-                          text[length - 1] == ' ' || text[length - 1] == '.')) {
-        text[--length] = '\0';
-    }
-    std::fprintf(stderr, "error %lu%s%s", static_cast<unsigned long>(error), length ? ": " : "",
-                 text);
-}
-
-// Loads the library from the product root and finds every export the tool
-// calls.  On failure says what is wrong on the error output.
-bool LoadLibraryExports(Library& library, LibraryExports& exports, std::string* libraryPath) {
-    std::string root;
-    if (!ProductRoot(&root)) {
-        std::fprintf(stderr,
-                     "TXRSUPP: cannot find the Orbisel product root.  The Support Tool must lie in "
-                     "the SUPPORT folder of the product root, where %s lies.\n",
-                     kLibraryFile);
-        return false;
-    }
-    *libraryPath = root + kLibraryFile;
-    DWORD error = ERROR_SUCCESS;
-    if (!library.Load(libraryPath->c_str(), &error)) {
-        std::fprintf(stderr, "TXRSUPP: cannot load the Orbisel library %s (",
-                     libraryPath->c_str());
-        PrintSystemError(error);
-        std::fprintf(stderr,
-                     ").\nThe Support Tool must lie in the SUPPORT folder of the Orbisel product "
-                     "root, and %s in the product root.\n",
-                     kLibraryFile);
-        return false;
-    }
-    auto find = [&](const char* name, auto& function) {
-        function = reinterpret_cast<std::remove_reference_t<decltype(function)>>(
-            reinterpret_cast<void*>(library.Find(name)));
-        if (function) return true;
-        std::fprintf(stderr,
-                     "TXRSUPP: %s lacks the export %s: it is not the Orbisel library this "
-                     "Support Tool belongs to, or it is damaged.\n",
-                     libraryPath->c_str(), name);
-        return false;
-    };
-    if (!find("TXRGetRegInfo", exports.getRegInfo)) return false;
-    if (!find("TXRRegString", exports.regString)) return false;
-    for (int i = 0; i < kCheckCount; ++i) {
-        if (!find(kChecks[i].exportName, exports.checks[i])) return false;
-    }
-    return true;
-}
-
-// --- registry values, read for display ---
-
-// A value as stored, read for display whatever its type and size.
-struct RawValue {
-    bool present = false;
-    DWORD type = REG_NONE;
-    DWORD size = 0;           // bytes stored
-    std::vector<BYTE> data;   // empty when the value was too large to read
-};
-
-// Values larger than this are not read: the report names only their size.
-constexpr DWORD kMostValueRead = 1u << 20;
-
-RawValue ReadRaw(HKEY key, const char* name) {
-    RawValue value;
-    if (!key) return value;
-    if (txr::reg::QueryValue(key, name, &value.type, nullptr, &value.size) != ERROR_SUCCESS) {
-        return value;
-    }
-    value.present = true;
-    if (value.size == 0 || value.size > kMostValueRead) return value;
-    // The value may change between the two calls; a failed second read
-    // leaves the contents unknown (empty).
-    value.data.assign(value.size, 0);
-    DWORD got = value.size;
-    if (txr::reg::QueryValue(key, name, &value.type, value.data.data(), &got) == ERROR_SUCCESS &&
-        got <= value.size) {
-        value.data.resize(got);
-    } else {
-        value.data.clear();
-    }
-    return value;
-}
-
-bool ValueExists(HKEY key, const char* name) {
-    DWORD size = 0;
-    return key && txr::reg::QueryValue(key, name, nullptr, nullptr, &size) == ERROR_SUCCESS;
-}
-
-bool AsNumber(const RawValue& value, DWORD* number) {
-    if (!value.present || value.type != REG_DWORD || value.data.size() != sizeof(DWORD)) {
-        return false;
-    }
-    std::memcpy(number, value.data.data(), sizeof(DWORD));
-    return true;
-}
-
-// A number value for the report, or a note in parentheses.
-std::string DescribeNumber(const RawValue& value) {
-    if (!value.present) return "(missing)";
-    DWORD number = 0;
-    if (AsNumber(value, &number)) return std::to_string(number);
-    if (value.type == REG_DWORD) return "(a number of the wrong size)";
-    return "(not a number: registry type " + std::to_string(value.type) + ")";
-}
-
-// A text value for the report: the text up to its terminator (all of it
-// when it has none, at most kMostValueText characters), or a note in
-// parentheses.
-std::string DescribeText(const RawValue& value) {
-    if (!value.present) return "(missing)";
-    if (value.type != REG_SZ && value.type != REG_EXPAND_SZ) {
-        return "(not a text: registry type " + std::to_string(value.type) + ")";
-    }
-    if (value.data.empty() && value.size > 0) {
-        return "(a text of " + std::to_string(value.size) + " bytes, not shown)";
-    }
-    const char* bytes = reinterpret_cast<const char*>(value.data.data());
-    std::size_t length = strnlen(bytes, value.data.size());
-    if (length > kMostValueText) return std::string(bytes, kMostValueText) + " [...]";
-    return std::string(bytes, length);
-}
-
-// --- the report ---
+// --- the installation record ---
 
 struct Record {
     bool found = false;
     DWORD flags = 0;
     DWORD major = 0, minor = 0, sub = 0;
     char installPath[kPathSize] = "";
+
+    // A record the repair can work with: one that names the installation.
+    bool usable() const { return found && installPath[0] != '\0'; }
 };
+
+Record ReadRecord(const LibraryExports& exports) {
+    Record record;
+    record.found = exports.getRegInfo(&record.flags, &record.major, &record.minor, &record.sub,
+                                      record.installPath) != 0;
+    record.installPath[kPathSize - 1] = '\0';
+    if (!record.found || !(record.flags & kRecordInstallPath)) record.installPath[0] = '\0';
+    return record;
+}
 
 // Reports the installation record; returns true when it passes (present,
 // with an installation path).
@@ -400,23 +230,33 @@ bool ReportRecord(const Record& record, HKEY productKey) {
     return true;
 }
 
-void ReportLogRecord(HKEY productKey, DWORD n) {
+// --- the error log ---
+
+std::string LogValueName(const char* prefix, DWORD n) {
     char name[48];
-    txr::text::FormatTo(name, sizeof name, "Error%lu", static_cast<unsigned long>(n));
+    txr::text::FormatTo(name, sizeof name, "%s%lu", prefix, static_cast<unsigned long>(n));
+    return name;
+}
+
+constexpr const char* kLogValuePrefixes[] = {"Error", "ErrorString", "ErrorDescription"};
+
+void ReportLogRecord(HKEY productKey, DWORD n) {
     PrintFormat("  Error %lu: code %s\n", static_cast<unsigned long>(n),
-                DescribeNumber(ReadRaw(productKey, name)).c_str());
-    txr::text::FormatTo(name, sizeof name, "ErrorString%lu", static_cast<unsigned long>(n));
-    PrintWrapped(DescribeText(ReadRaw(productKey, name)), 6);
-    txr::text::FormatTo(name, sizeof name, "ErrorDescription%lu", static_cast<unsigned long>(n));
-    PrintWrapped(DescribeText(ReadRaw(productKey, name)), 6);
+                DescribeNumber(ReadRaw(productKey, LogValueName("Error", n).c_str())).c_str());
+    PrintWrapped(DescribeText(ReadRaw(productKey, LogValueName("ErrorString", n).c_str())), 6);
+    PrintWrapped(DescribeText(ReadRaw(productKey, LogValueName("ErrorDescription", n).c_str())),
+                 6);
 }
 
 bool LogRecordExists(HKEY productKey, DWORD n) {
-    char name[48];
-    txr::text::FormatTo(name, sizeof name, "Error%lu", static_cast<unsigned long>(n));
-    if (ValueExists(productKey, name)) return true;
-    txr::text::FormatTo(name, sizeof name, "ErrorString%lu", static_cast<unsigned long>(n));
-    return ValueExists(productKey, name);
+    return ValueExists(productKey, LogValueName("Error", n).c_str()) ||
+           ValueExists(productKey, LogValueName("ErrorString", n).c_str());
+}
+
+// ErrorCount as a number; 0 when it is missing or no number.
+DWORD LogCount(HKEY productKey) {
+    DWORD count = 0;
+    return AsNumber(ReadRaw(productKey, "ErrorCount"), &count) ? count : 0;
 }
 
 // The error log under the product key: ErrorCount records, and records of
@@ -462,51 +302,283 @@ void ReportErrorLog(HKEY productKey) {
     }
 }
 
-// Runs every check; returns the number that failed.
-int ReportChecks(const LibraryExports& exports, const char* installPath) {
-    Print("Checks\n");
-    int failed = 0;
+// --- the checks ---
+
+// The result of each registration's check, in kChecks order.
+struct CheckResults {
+    int result[kCheckCount] = {};
+
+    bool passed(int i) const { return result[i] == kCheckCorrect; }
+    int failed() const {
+        int count = 0;
+        for (int i = 0; i < kCheckCount; ++i) count += passed(i) ? 0 : 1;
+        return count;
+    }
+};
+
+CheckResults RunChecks(const LibraryExports& exports, const char* installPath) {
+    CheckResults checks;
     for (int i = 0; i < kCheckCount; ++i) {
-        std::string title = MessageText(exports, kChecks[i].title);
-        int result = exports.checks[i](kModeCheck, nullptr, installPath);
-        if (result == kCheckCorrect) {
-            PrintWrapped(title + " ... OK", 2);
-            continue;
-        }
-        ++failed;
-        if (result == kCheckWrong) {
-            PrintWrapped(title + " ... PROBLEM", 2);
-            PrintWrapped(MessageText(exports, kChecks[i].problem), 6);
+        checks.result[i] = exports.registrations[i](kModeCheck, nullptr, installPath);
+    }
+    return checks;
+}
+
+// One check's line: its title and verdict, then, for a failed one, the
+// library's problem text.
+void ReportCheck(const LibraryExports& exports, int i, int result, const char* problemVerdict) {
+    std::string title = MessageText(exports, kChecks[i].title);
+    if (result == kCheckCorrect) {
+        PrintWrapped(title + " ... OK", 2);
+    } else if (result == kCheckWrong) {
+        PrintWrapped(title + " ... " + problemVerdict, 2);
+        PrintWrapped(MessageText(exports, kChecks[i].problem), 6);
+    } else {
+        PrintWrapped(title + " ... " + problemVerdict + ": the check answered " +
+                         std::to_string(result) + ", which is not a check result",
+                     2);
+    }
+}
+
+void ReportChecks(const LibraryExports& exports, const CheckResults& checks) {
+    Print("Checks\n");
+    for (int i = 0; i < kCheckCount; ++i) ReportCheck(exports, i, checks.result[i], "PROBLEM");
+}
+
+// --- the repair ---
+
+// Which registrations the repair ran the install mode of.
+struct RepairRun {
+    bool installed[kCheckCount] = {};
+    int count() const {
+        int n = 0;
+        for (bool done : installed) n += done ? 1 : 0;
+        return n;
+    }
+};
+
+// Runs, in setup's install order, the install mode of every registration
+// whose check fails at its turn, with the recorded installation path and
+// the product key as log key.  Each is checked at its turn, not from the
+// report's list: putting one right may disturb a later one, as the Quick
+// View takeover removes the "*" entry that holds the product's default
+// viewer, which setup too writes only after it.
+RepairRun Repair(const LibraryExports& exports, HKEY logKey, const char* installPath) {
+    RepairRun run;
+    for (int i = 0; i < kCheckCount; ++i) {
+        if (exports.registrations[i](kModeCheck, nullptr, installPath) == kCheckCorrect) continue;
+        exports.registrations[i](kModeInstall, logKey, installPath);
+        run.installed[i] = true;
+    }
+    return run;
+}
+
+// What the repair did: each registration it ran, repaired or still
+// failing, and any other that fails after it.
+void ReportRepair(const LibraryExports& exports, const RepairRun& run, const CheckResults& after,
+                  const char* installPath) {
+    PrintFormat("Repair (with the recorded installation path %s)\n", installPath);
+    if (run.count() == 0) Print("  Nothing needed repair.\n");
+    for (int i = 0; i < kCheckCount; ++i) {
+        if (!run.installed[i] && after.passed(i)) continue;
+        if (after.passed(i)) {
+            PrintWrapped(MessageText(exports, kChecks[i].title) + " ... REPAIRED", 2);
         } else {
-            PrintWrapped(title + " ... PROBLEM: the check answered " + std::to_string(result) +
-                             ", which is not a check result",
-                         2);
+            ReportCheck(exports, i, after.result[i], "STILL FAILING");
         }
     }
-    return failed;
+    if (after.failed() > 0) {
+        PrintWrapped("What the repair could not do is recorded in the error log under " +
+                         std::string(kProductKeyShown) + ", as setup records its failures.",
+                     2);
+    }
 }
+
+void ReportNoRepair(const Record& record) {
+    Print("Repair\n");
+    PrintWrapped(record.found
+                     ? "Nothing repaired: the installation record names no installation path "
+                       "to repair with.  Run setup (TXRSETUP.EXE) again."
+                     : "Nothing repaired: there is no installation record, so this workstation "
+                       "has no installation to repair.  Set it up with TXRSETUP.EXE.",
+                 2);
+}
+
+// --- the report file ---
+
+std::string ComputerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof name;
+    if (!GetComputerNameA(name, &size)) return std::string();
+    return name;
+}
+
+std::string LocalTimeNow() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    char text[32];
+    txr::text::FormatTo(text, sizeof text, "%04u-%02u-%02u %02u:%02u:%02u", now.wYear,
+                        now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond);
+    return text;
+}
+
+void AddRecorded(IniSection& section, const std::string& key, HKEY productKey,
+                 const char* valueName) {
+    std::string value;
+    if (AsRecorded(ReadRaw(productKey, valueName), &value)) section.entries.push_back({key, value});
+}
+
+IniSection RecordSection(const Record& record, HKEY productKey) {
+    IniSection section{"Record", {}};
+    if (!record.found) return section;
+    const DWORD version = kRecordMajor | kRecordMinor | kRecordSub;
+    if ((record.flags & version) == version) {
+        section.entries.push_back({"Version", std::to_string(record.major) + "." +
+                                                  std::to_string(record.minor) + "." +
+                                                  std::to_string(record.sub)});
+    }
+    if (record.flags & kRecordInstallPath) {
+        section.entries.push_back({"InstallPath", record.installPath});
+    }
+    for (const char* name : {"SourcePath", "Network", "InstallStatus"}) {
+        AddRecorded(section, name, productKey, name);
+    }
+    return section;
+}
+
+IniSection ErrorLogSection(HKEY productKey) {
+    const DWORD count = LogCount(productKey);
+    IniSection section{"ErrorLog", {{"Count", std::to_string(count)}}};
+    const DWORD listed = count < kMostLogRecordsShown ? count : kMostLogRecordsShown;
+    for (DWORD n = 0; n < listed; ++n) {
+        for (const char* prefix : kLogValuePrefixes) {
+            std::string name = LogValueName(prefix, n);
+            AddRecorded(section, name, productKey, name.c_str());
+        }
+    }
+    return section;
+}
+
+// What the report file tells, besides what it reads from the product key.
+struct ReportFacts {
+    std::string libraryPath;
+    const Record* record;
+    HKEY productKey;
+    const CheckResults* checks;
+    int failed;
+    std::optional<int> repaired;  // with --repair
+};
+
+std::vector<IniSection> ReportSections(const ReportFacts& facts) {
+    IniSection checks{"Checks", {}};
+    for (int i = 0; i < kCheckCount; ++i) {
+        const char* verdict = facts.checks->passed(i) ? "OK" : "PROBLEM";
+        checks.entries.push_back({kChecks[i].exportName, verdict});
+    }
+    IniSection summary{"Summary", {{"Failed", std::to_string(facts.failed)}}};
+    if (facts.repaired) summary.entries.push_back({"Repaired", std::to_string(*facts.repaired)});
+    return {
+        {"Workstation",
+         {{"Computer", ComputerName()},
+          {"Checked", LocalTimeNow()},
+          {"Library", facts.libraryPath}}},
+        RecordSection(*facts.record, facts.productKey),
+        ErrorLogSection(facts.productKey),
+        checks,
+        summary,
+    };
+}
+
+// Writes the report file; false (having said why) when it cannot.
+bool WriteReport(const std::string& path, const ReportFacts& facts) {
+    const std::string computer = ComputerName();
+    if (computer.empty()) {
+        std::fprintf(stderr, "TXRSUPP: cannot write the report: the computer's name is unknown.\n");
+        return false;
+    }
+    const std::string target = ReportFilePath(path, computer);
+    DWORD error = WriteFileWhole(target, IniText(ReportSections(facts)));
+    if (error != ERROR_SUCCESS) {
+        std::fprintf(stderr, "TXRSUPP: cannot write the report %s (%s).\n", target.c_str(),
+                     SystemErrorText(error).c_str());
+        return false;
+    }
+    PrintFormat("Report written to %s\n", target.c_str());
+    return true;
+}
+
+// --- the run ---
 
 void PrintUsage(std::FILE* out) {
     std::fprintf(out,
-                 "Usage: TXRSUPP [--help]\n"
+                 "Usage: TXRSUPP [--repair] [--report PATH] [--help]\n"
                  "\n"
                  "The Orbisel Support Tool checks this workstation's setup.  It reads the\n"
                  "installation record through %s (in the folder above the tool's own),\n"
-                 "runs the check of every registration with the recorded installation path,\n"
-                 "and prints the record, the error log that setup left under\n"
+                 "runs the check of every registration and of the product's Quick View\n"
+                 "program with the recorded installation path, and prints the record, the\n"
+                 "error log that setup left under\n"
                  "%s and the result of each check.\n"
                  "\n"
+                 "  --repair       then put right every check that failed, as setup would\n"
+                 "                 (nothing without an installation record), and check again\n"
+                 "  --report PATH  also write the report (after the repair) as an INI file:\n"
+                 "                 PATH, or PATH\\<computer name>.INI when PATH ends in \\\n"
+                 "\n"
                  "Exit code:\n"
-                 "  0        every check passed\n"
+                 "  0        every check passed (with --repair: after the repair)\n"
                  "  1 to %d  the number of failed checks (the installation record is one)\n"
+                 "  %d      the report file could not be written\n"
                  "  %d      the tool cannot run: %s could not be loaded or lacks\n"
                  "           an export\n"
-                 "  %d      unknown option\n",
-                 kLibraryFile, kProductKeyShown, kAllChecks, kExitCannotRun, kLibraryFile,
-                 kExitUsage);
+                 "  %d      unknown option, or --report without a PATH\n",
+                 kLibraryFile, kProductKeyShown, kAllChecks, kExitNoReport, kExitCannotRun,
+                 kLibraryFile, kExitUsage);
 }
 
-int Run() {
+// With a usable record: runs the repair, reports it, and makes *checks
+// the state after it.  Returns the number of checks it put right.
+int RepairAndReport(const LibraryExports& exports, const Record& record, CheckResults* checks) {
+    // The log key of setup itself: failures of the repair are recorded
+    // where setup records its own.
+    reg::Key logKey;
+    reg::Open(HKEY_LOCAL_MACHINE, kProductKeyPath, KEY_QUERY_VALUE | KEY_SET_VALUE,
+              logKey.receive());
+    RepairRun run = Repair(exports, logKey.get(), record.installPath);
+    CheckResults after = RunChecks(exports, record.installPath);
+    int repaired = 0;
+    for (int i = 0; i < kCheckCount; ++i) {
+        if (!checks->passed(i) && after.passed(i)) ++repaired;
+    }
+    ReportRepair(exports, run, after, record.installPath);
+    *checks = after;
+    return repaired;
+}
+
+void PrintSummary(int failed, int failedBefore, std::optional<int> repaired) {
+    if (repaired && failed == 0) {
+        PrintFormat("All %d checks pass after the repair (%d failed before it, %d repaired).\n",
+                    kAllChecks, failedBefore, *repaired);
+    } else if (repaired) {
+        PrintFormat("%d of %d checks still fail after the repair (%d failed before it, %d "
+                    "repaired).\n",
+                    failed, kAllChecks, failedBefore, *repaired);
+    } else if (failed == 0) {
+        PrintFormat("All %d checks passed.\n", kAllChecks);
+    } else {
+        PrintFormat("%d of %d checks failed.\n", failed, kAllChecks);
+    }
+}
+
+int Run(const Options& options) {
+    // No critical-error box either (a drive that is not ready, say).
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    WindowsRefused noWindows;
+    if (!noWindows.active()) {
+        std::fprintf(stderr, "TXRSUPP: cannot keep the library from showing windows.\n");
+        return kExitCannotRun;
+    }
+
     Library library;
     LibraryExports exports;
     std::string libraryPath;
@@ -515,48 +587,87 @@ int Run() {
     Print("Orbisel Support Tool\n");
     PrintFormat("Library: %s\n\n", libraryPath.c_str());
 
-    Record record;
-    record.found = exports.getRegInfo(&record.flags, &record.major, &record.minor, &record.sub,
-                                      record.installPath) != 0;
-    record.installPath[kPathSize - 1] = '\0';
-    if (!record.found || !(record.flags & kRecordInstallPath)) record.installPath[0] = '\0';
-
+    const Record record = ReadRecord(exports);
     // The record's other values and the error log are read here directly,
     // for reading only, so that they show also where setup may not write.
-    txr::reg::Key productKey;
-    txr::reg::Open(HKEY_LOCAL_MACHINE, kProductKeyPath, KEY_READ, productKey.receive());
+    reg::Key productKey;
+    reg::Open(HKEY_LOCAL_MACHINE, kProductKeyPath, KEY_READ, productKey.receive());
 
-    int failed = ReportRecord(record, productKey.get()) ? 0 : 1;
+    const int recordFailed = ReportRecord(record, productKey.get()) ? 0 : 1;
     Print("\n");
     ReportErrorLog(productKey.get());
     Print("\n");
-    failed += ReportChecks(exports, record.installPath);
+    CheckResults checks = RunChecks(exports, record.installPath);
+    ReportChecks(exports, checks);
     Print("\n");
-    if (failed == 0) {
-        PrintFormat("All %d checks passed.\n", kAllChecks);
-    } else {
-        PrintFormat("%d of %d checks failed.\n", failed, kAllChecks);
+    const int failedBefore = recordFailed + checks.failed();
+
+    // The repaired count, with --repair: none without a usable record.
+    std::optional<int> repaired;
+    if (options.repair) {
+        if (record.usable()) {
+            repaired = RepairAndReport(exports, record, &checks);
+        } else {
+            ReportNoRepair(record);
+            repaired = 0;
+        }
+        Print("\n");
+    }
+    const int failed = recordFailed + checks.failed();
+    PrintSummary(failed, failedBefore, record.usable() ? repaired : std::nullopt);
+
+    std::fflush(stdout);  // the summary before any message about the report
+    int exitCode = failed;
+    if (options.report) {
+        const ReportFacts facts{libraryPath, &record, productKey.get(), &checks, failed, repaired};
+        if (!WriteReport(options.reportPath, facts)) exitCode = kExitNoReport;
     }
     std::fflush(stdout);
-    return failed;
+    return exitCode;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+// Reads the command line; false (having said why) when it is not one the
+// tool knows.  *help is set for a request for the usage.
+bool ReadOptions(int argc, char** argv, Options* options, bool* help) {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0 ||
             std::strcmp(option, "/?") == 0 || std::strcmp(option, "-?") == 0) {
-            PrintUsage(stdout);
-            return 0;
+            *help = true;
+        } else if (std::strcmp(option, "--repair") == 0) {
+            options->repair = true;
+        } else if (std::strcmp(option, "--report") == 0) {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+                std::fprintf(stderr, "TXRSUPP: --report needs the PATH of the report file\n\n");
+                return false;
+            }
+            options->report = true;
+            options->reportPath = argv[++i];
+        } else {
+            std::fprintf(stderr, "TXRSUPP: unknown option %s\n\n", option);
+            return false;
         }
-        std::fprintf(stderr, "TXRSUPP: unknown option %s\n\n", option);
+    }
+    return true;
+}
+
+}  // namespace
+}  // namespace txr::support_tool
+
+int main(int argc, char** argv) {
+    using namespace txr::support_tool;
+    Options options;
+    bool help = false;
+    if (!ReadOptions(argc, argv, &options, &help)) {
         PrintUsage(stderr);
         return kExitUsage;
     }
+    if (help) {
+        PrintUsage(stdout);
+        return 0;
+    }
     try {
-        return Run();
+        return Run(options);
     } catch (...) {
         // Only memory exhaustion can throw here.
         std::fprintf(stderr, "TXRSUPP: out of memory\n");

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The binary interfaces as the loader sees them: TXRUP450.DLL exports
-# exactly the 21 functions by undecorated name, TXRSETUP.EXE imports
-# TXRSetup from it by name, and neither needs a MinGW runtime DLL (only
-# system DLLs and msvcrt, which every Windows has).
+# exactly its 22 functions (the original 21 and TXRRegQuickViewProgram) by
+# undecorated name, TXRSETUP.EXE imports TXRSetup from it by name, and
+# neither needs a MinGW runtime DLL (only system DLLs and msvcrt, which
+# every Windows has).
 #   check_exports.sh OBJDUMP TXRUP450.DLL TXRSETUP.EXE
 set -euo pipefail
 objdump="$1" dll="$2" exe="$3"
@@ -11,12 +12,12 @@ failed=0
 expected="DeleteFileOnReboot RemoveDeleteOnReboot TXRAddIcons TXRGetRegInfo TXRLogError
 TXRRegContextMenu TXRRegExchangeMenu TXRRegExchangeWordMenu TXRRegFileViewerClassId
 TXRRegNTShellApproved TXRRegQuickView TXRRegQuickViewCommand TXRRegQuickViewDefault
-TXRRegQuickViewOther TXRRegShellExtClassId TXRRegString TXRRegTXR32AppPath
-TXRRegTXRSuppAppPath TXRSetup TXRShutdown TXRUpdate"
+TXRRegQuickViewOther TXRRegQuickViewProgram TXRRegShellExtClassId TXRRegString
+TXRRegTXR32AppPath TXRRegTXRSuppAppPath TXRSetup TXRShutdown TXRUpdate"
 exports="$("$objdump" -p "$dll" | sed -n '/\[Ordinal\/Name Pointer\] Table/,/^$/p' |
            awk '/^\t\[/ { print $3 }' | sort)"
 if [ "$exports" != "$(tr -s ' \n' '\n' <<<"$expected" | sort)" ]; then
-    echo "FAIL: the exports of $dll differ from the 21 expected:"
+    echo "FAIL: the exports of $dll differ from the 22 expected:"
     diff <(tr -s ' \n' '\n' <<<"$expected" | sort) <(echo "$exports") || true
     failed=1
 fi
@@ -40,5 +41,5 @@ for binary in "$dll" "$exe"; do
     fi
 done
 
-[ "$failed" -eq 0 ] && echo "21 exports, TXRSetup imported by name, no MinGW runtime DLL"
+[ "$failed" -eq 0 ] && echo "22 exports, TXRSetup imported by name, no MinGW runtime DLL"
 exit "$failed"

@@ -4,6 +4,7 @@
 #include "registration/registry_primitives.h"
 #include "tests/registration_fixture.h"
 
+#include <memory>
 #include <string>
 
 namespace txr::test {
@@ -28,10 +29,19 @@ RegTree Subtree(const RegTree& tree, const std::string& prefix) {
 
 class QuickViewTest : public RegistrationTest {
 protected:
-    // The install engine's saved copy, made just before the takeover.
-    void SaveQuickView() {
-        ASSERT_EQ(ERROR_SUCCESS, CopyKeyTree(HKEY_CLASSES_ROOT, "QuickView", HKEY_CLASSES_ROOT,
-                                             "QuickView.Original"));
+    // Makes the calls of kind op on a target fail once the takeover's walk
+    // has begun, not while the saved copy is made, which reads every entry
+    // too: the walk begins with the second full-access open of
+    // HKCR\QuickView (the first is the copy's).
+    void FailInTheWalk(RegistryFaults& faults, reg::Op op, const std::string& target) {
+        auto fullOpens = std::make_shared<int>(0);
+        faults.FailWhen([fullOpens, op, target](const reg::Call& call) {
+            if (call.op == reg::Op::Open && call.access == kFull &&
+                EndsWithNoCase(reg::Describe(call), "HKCR\\QuickView")) {
+                ++*fullOpens;
+            }
+            return *fullOpens >= 2 && call.op == op && EndsWithNoCase(reg::Describe(call), target);
+        });
     }
     // Ends a walk that would never end: every call fails after limit calls.
     void LimitCalls(RegistryFaults& faults, unsigned limit) {
@@ -95,7 +105,7 @@ TEST_F(QuickViewTest, TheSavedCopyComesBackAtRemoval) {
     CreateKey(HKEY_CLASSES_ROOT, Entry("*", kSystemViewer));
     RegTree original = ReadTree(HKEY_CLASSES_ROOT, "QuickView");
 
-    SaveQuickView();
+    // The takeover makes the saved copy itself, first.
     EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
     EXPECT_EQ(kRegDone, TXRRegQuickViewDefault(kModeInstall, log_, nullptr));
     EXPECT_EQ(original, ReadTree(HKEY_CLASSES_ROOT, "QuickView.Original"));
@@ -122,7 +132,6 @@ TEST_F(QuickViewTest, RemovalWithoutASavedCopyChangesNothing) {
 // of the system's entries and must not be deleted.
 TEST_F(QuickViewTest, ASavedCopyThatCannotBeMergedBackIsKept) {
     CreateKey(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer));
-    SaveQuickView();
     TXRRegQuickView(kModeInstall, log_, nullptr);
     RegTree saved = ReadTree(HKEY_CLASSES_ROOT, "QuickView.Original");
     {
@@ -166,8 +175,8 @@ TEST_F(QuickViewTest, AnEntryThatCannotBeReadStays) {
     CreateKey(HKEY_CLASSES_ROOT, Entry(".bmp"));
     CreateKey(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer));
     RegistryFaults faults;
-    faults.Fail(reg::Op::EnumKey, "HKCR\\QuickView\\.bmp");
-    faults.Fail(reg::Op::Open, "HKCR\\QuickView\\.txt");
+    FailInTheWalk(faults, reg::Op::EnumKey, "HKCR\\QuickView\\.bmp");
+    FailInTheWalk(faults, reg::Op::Open, "HKCR\\QuickView\\.txt");
     EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Entry(".bmp")));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer)));
@@ -194,8 +203,11 @@ TEST_F(QuickViewTest, TakeoverOpensWithFullAccessAndChecksWithReadAccess) {
     CreateKey(HKEY_CLASSES_ROOT, Entry(".doc", kOtherViewer));
     RegistryFaults faults;
     TXRRegQuickView(kModeInstall, log_, nullptr);
-    EXPECT_EQ(std::vector<REGSAM>{kFull}, AccessAskedFor(faults, reg::Op::Open, "HKCR\\QuickView"));
-    EXPECT_EQ(std::vector<REGSAM>{kFull}, AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
+    // The saved copy first (copied with full access, then read back), then
+    // the walk.
+    const std::vector<REGSAM> install{kFull, KEY_READ, kFull};
+    EXPECT_EQ(install, AccessAskedFor(faults, reg::Op::Open, "HKCR\\QuickView"));
+    EXPECT_EQ(install, AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
     RegistryFaults checking;
     TXRRegQuickView(kModeCheck, nullptr, nullptr);
     EXPECT_EQ(std::vector<REGSAM>{KEY_READ},

@@ -70,6 +70,9 @@ struct FailureRow {
     void (*prepare)();
     // Asserts which later steps still ran.
     void (*after)(const RegistryFaults& faults);
+    // Calls that match op and target: more than the row's own where other
+    // steps touch the same key first.
+    unsigned matchingCalls = 1;
 };
 
 void Nothing() {}
@@ -234,7 +237,8 @@ const FailureRow kRows[] = {
      SystemViewerEntry,
      [](const RegistryFaults&) {
          EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "QuickView\\.txt")) << "the walk ran first";
-     }},
+     },
+     3},  // the saved copy's copy and check close the key too, to no effect
 
     // TXRRegQuickViewDefault
     {"DefaultViewerCreate", TXRRegQuickViewDefault, reg::Op::Create, kDefaultViewer, 16, 14,
@@ -310,7 +314,7 @@ TEST_P(RegistrationFailureTest, LogsTheRowAndGoesOnAsItSays) {
     RegistryFaults faults;
     faults.Fail(row.op, row.target);
     EXPECT_EQ(row.result, row.function(kModeInstall, log_, kInstallPath));
-    EXPECT_EQ(1u, faults.failures()) << "exactly the row's call failed";
+    EXPECT_EQ(row.matchingCalls, faults.failures()) << "exactly the row's call failed";
     EXPECT_EQ(std::vector<LogRecord>{Logged(row.whatFailed, row.effect, row.code)}, Records());
     if (row.severity == kFatal) {
         ASSERT_EQ(1u, prompts_.shown().size());

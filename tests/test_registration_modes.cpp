@@ -25,8 +25,8 @@ struct ExportCase {
 
 void Nothing() {}
 
-// Quick View of a system before installation, with the install engine's
-// saved copy made just before the takeover.
+// Quick View of a system before installation, with a saved copy as an
+// earlier install left it.
 void SystemQuickView() {
     CreateKey(HKEY_CLASSES_ROOT, std::string("QuickView\\.txt\\") + kSystemViewer);
     CreateKey(HKEY_CLASSES_ROOT, std::string("QuickView\\.doc\\") + kOtherViewer);
@@ -56,7 +56,9 @@ const ExportCase kExports[] = {
     {"ShellExtClassId", TXRRegShellExtClassId, Nothing, kRegFatal, kCheckWrong},
     {"TXR32AppPath", TXRRegTXR32AppPath, Nothing, kRegMinorFailure, kCheckWrong},
     {"TXRSuppAppPath", TXRRegTXRSuppAppPath, Nothing, kRegMinorFailure, kCheckWrong},
-    {"QuickView", TXRRegQuickView, SystemQuickView, kRegDone, kCheckCorrect},
+    // With every call failing no saved copy can be made: the takeover is
+    // left out, and logged.
+    {"QuickView", TXRRegQuickView, SystemQuickView, kRegMinorFailure, kCheckCorrect},
     {"QuickViewOther", TXRRegQuickViewOther, FileTypeQuickView, kRegDone, kCheckCorrect},
     {"QuickViewDefault", TXRRegQuickViewDefault, Nothing, kRegMinorFailure, kCheckWrong},
     {"QuickViewCommand", TXRRegQuickViewCommand, Nothing, kRegMinorFailure, kCheckWrong},

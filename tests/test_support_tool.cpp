@@ -2,7 +2,8 @@
 // TXRUP450.DLL of the share X:\TXR\ (laid out and mapped by scripts/test),
 // against the prefix's own registry: a workstation set up by the real
 // launcher, one without the product, one with a broken entry, error logs
-// of every shape, and the tool's own failures.
+// of every shape, the repair, the report file, and the tool's own
+// failures.
 #include "registration/message_text.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
@@ -12,6 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <cstdio>
+#include <functional>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -24,6 +28,7 @@ constexpr const char* kTool = "X:\\TXR\\SUPPORT\\TXRSUPP.EXE";
 constexpr const char* kProduct = "Software\\Corvel\\Orbisel\\CurrentVersion";
 constexpr const char* kFileViewerClass = "CLSID\\{F0F08736-0C36-101B-B086-0020AF07D0F4}";
 constexpr const char* kQuickViewCommand = "QuickView\\Shell\\Open\\Command";
+constexpr DWORD kExitNoReport = 253;
 constexpr DWORD kExitCannotRun = 254;
 constexpr DWORD kExitUsage = 255;
 
@@ -40,6 +45,7 @@ constexpr CheckTexts kChecks[] = {
     {"FileViewerClassId", 124, 125}, {"ShellExtClassId", 126, 127},
     {"ExchangeMenu", 128, 129},      {"ExchangeWordMenu", 130, 131},
     {"TXR32AppPath", 135, 136},      {"TXRSuppAppPath", 137, 138},
+    {"QuickViewProgram", 172, 173},
 };
 
 struct ProgramRun {
@@ -134,6 +140,13 @@ std::map<std::string, std::string> AllOkExcept(const std::vector<std::string>& f
     return verdicts;
 }
 
+int TitleOf(const std::string& name) {
+    for (const CheckTexts& check : kChecks) {
+        if (name == check.name) return check.title;
+    }
+    return 0;
+}
+
 std::string ProblemText(const std::string& name) {
     for (const CheckTexts& check : kChecks) {
         if (name == check.name) return LoadMessageText(check.problem);
@@ -168,7 +181,7 @@ TEST_F(SupportToolTest, HealthyWorkstationPassesEveryCheckAndShowsItsRecord) {
     EXPECT_TRUE(Shows(run, "Network: 1 (runs from the server)")) << run.output;
     EXPECT_TRUE(Shows(run, "InstallStatus: 1 (set up without errors)")) << run.output;
     EXPECT_TRUE(Shows(run, "ErrorCount: (missing: no failures recorded)")) << run.output;
-    EXPECT_TRUE(Shows(run, "All 13 checks passed.")) << run.output;
+    EXPECT_TRUE(Shows(run, "All 14 checks passed.")) << run.output;
     EXPECT_EQ(std::string::npos, run.output.find("PROBLEM")) << run.output;
 }
 
@@ -179,7 +192,7 @@ TEST_F(SupportToolTest, WorkstationWithoutTheProductFailsTheRecordAndEveryMissin
     std::vector<std::string> failing = {"ContextMenu",       "NTShellApproved",
                                         "QuickViewDefault",  "FileViewerClassId",
                                         "ShellExtClassId",   "TXR32AppPath",
-                                        "TXRSuppAppPath"};
+                                        "TXRSuppAppPath",    "QuickViewProgram"};
     if (!KeyExists(HKEY_CLASSES_ROOT, kQuickViewCommand)) failing.push_back("QuickViewCommand");
 
     ProgramRun run = RunTool();
@@ -190,7 +203,7 @@ TEST_F(SupportToolTest, WorkstationWithoutTheProductFailsTheRecordAndEveryMissin
         EXPECT_TRUE(Shows(run, ProblemText(name))) << name << "\n" << run.output;
     }
     EXPECT_FALSE(Shows(run, ProblemText("ExchangeMenu"))) << run.output;
-    EXPECT_TRUE(Shows(run, std::to_string(failing.size() + 1) + " of 13 checks failed."))
+    EXPECT_TRUE(Shows(run, std::to_string(failing.size() + 1) + " of 14 checks failed."))
         << run.output;
 }
 
@@ -201,7 +214,7 @@ TEST_F(SupportToolTest, BrokenClassEntryFailsExactlyItsCheck) {
     EXPECT_EQ(1u, run.exitCode) << run.output;
     EXPECT_EQ(AllOkExcept({"FileViewerClassId"}), Verdicts(run)) << run.output;
     EXPECT_TRUE(Shows(run, ProblemText("FileViewerClassId"))) << run.output;
-    EXPECT_TRUE(Shows(run, "1 of 13 checks failed.")) << run.output;
+    EXPECT_TRUE(Shows(run, "1 of 14 checks failed.")) << run.output;
 }
 
 TEST_F(SupportToolTest, ModulePathsAreCheckedAgainstTheRecordedPath) {
@@ -215,10 +228,10 @@ TEST_F(SupportToolTest, ModulePathsAreCheckedAgainstTheRecordedPath) {
     ProgramRun run = RunTool();
     EXPECT_TRUE(Shows(run, "InstallPath: Y:\\ELSEWHERE\\")) << run.output;
     EXPECT_EQ(AllOkExcept({"FileViewerClassId", "ShellExtClassId", "TXR32AppPath",
-                           "TXRSuppAppPath"}),
+                           "TXRSuppAppPath", "QuickViewProgram"}),
               Verdicts(run))
         << run.output;
-    EXPECT_EQ(4u, run.exitCode);
+    EXPECT_EQ(5u, run.exitCode);
 }
 
 TEST_F(SupportToolTest, RecordWithOnlyItsPathShowsThePresetsAndPasses) {
@@ -244,10 +257,10 @@ TEST_F(SupportToolTest, RecordWithoutAPathFailsAndItsPathChecksToo) {
     EXPECT_TRUE(Shows(run, "InstallPath: (missing)")) << run.output;
     EXPECT_TRUE(Shows(run, "PROBLEM: the record holds no installation path.")) << run.output;
     EXPECT_EQ(AllOkExcept({"FileViewerClassId", "ShellExtClassId", "TXR32AppPath",
-                           "TXRSuppAppPath"}),
+                           "TXRSuppAppPath", "QuickViewProgram"}),
               Verdicts(run))
         << run.output;
-    EXPECT_EQ(5u, run.exitCode);
+    EXPECT_EQ(6u, run.exitCode);
 }
 
 TEST_F(SupportToolTest, ErrorLogIsShownRecordByRecordWhateverItHolds) {
@@ -341,15 +354,19 @@ TEST_F(SupportToolTest, OnWindows95TheNtApprovalCheckPasses) {
 TEST_F(SupportToolTest, HelpAndUnknownOptions) {
     ProgramRun help = RunTool("--help");
     EXPECT_EQ(0u, help.exitCode);
-    EXPECT_TRUE(Shows(help, "Usage: TXRSUPP [--help]")) << help.output;
+    EXPECT_TRUE(Shows(help, "Usage: TXRSUPP [--repair] [--report PATH] [--help]")) << help.output;
     EXPECT_TRUE(Shows(help, "255 unknown option")) << help.output;
-    EXPECT_TRUE(Shows(help, "1 to 13 the number of failed checks")) << help.output;
+    EXPECT_TRUE(Shows(help, "253 the report file could not be written")) << help.output;
+    EXPECT_TRUE(Shows(help, "1 to 14 the number of failed checks")) << help.output;
     EXPECT_EQ(std::string::npos, help.output.find("Checks\n")) << "help runs no check";
 
     ProgramRun unknown = RunTool("--fix-everything");
     EXPECT_EQ(kExitUsage, unknown.exitCode);
     EXPECT_TRUE(Shows(unknown, "TXRSUPP: unknown option --fix-everything")) << unknown.output;
-    EXPECT_TRUE(Shows(unknown, "Usage: TXRSUPP [--help]")) << unknown.output;
+    EXPECT_TRUE(Shows(unknown, "Usage: TXRSUPP [--repair]")) << unknown.output;
+    ProgramRun noPath = RunTool("--report");
+    EXPECT_EQ(kExitUsage, noPath.exitCode);
+    EXPECT_TRUE(Shows(noPath, "--report needs the PATH")) << noPath.output;
 }
 
 TEST_F(SupportToolTest, WithoutTheLibraryAboveItTheToolSaysWhereItLooked) {
@@ -379,6 +396,246 @@ TEST_F(SupportToolTest, ALibraryWithoutTheExportsIsRefused) {
     ProgramRun run = RunTool("", tool);
     EXPECT_EQ(kExitCannotRun, run.exitCode);
     EXPECT_TRUE(Shows(run, (root / "TXRUP450.DLL") + " lacks the export TXRGetRegInfo"))
+        << run.output;
+}
+
+
+// --- the repair and the report file ---
+
+constexpr const char* kSystemViewerEntry =
+    "QuickView\\.txt\\{F0F08735-0C36-101B-B086-0020AF07D0F4}";
+constexpr const char* kFileTypeItem = "txrtestfile\\QuickView";
+constexpr const char* kExchangeVerb = "CLSID\\{00020D05-0000-0000-C000-000000000046}\\Verb\\2";
+constexpr const char* kWordMailVerb = "CLSID\\{0006FE04-0000-0000-C000-000000000046}\\Verb\\2";
+constexpr const char* kMenuHandlers = "*\\shellex\\ContextMenuHandlers";
+constexpr const char* kAppPaths = "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\";
+constexpr const char* kApproved =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Shell Extensions\\Approved";
+constexpr const char* kShellExtClassId = "{F0F08737-0C36-101B-B086-0020AF07D0F4}";
+constexpr const char* kShellExtServer =
+    "CLSID\\{F0F08737-0C36-101B-B086-0020AF07D0F4}\\InProcServer32";
+constexpr const char* kDefaultViewer = "QuickView\\*\\{F0F08736-0C36-101B-B086-0020AF07D0F4}";
+
+void DeleteTree(HKEY root, const std::string& path) {
+    RegDeleteTreeA(root, path.c_str());
+    RegDeleteKeyA(root, path.c_str());
+}
+
+// HKCR, HKLM's Software (but its Classes, which is HKCR) below "HKLM\", and
+// the Quick View programs as the values of a key "VIEWERS".
+RegTree Picture() {
+    RegTree picture = ReadTree(HKEY_CLASSES_ROOT, "");
+    for (auto& [path, values] : ReadTree(HKEY_LOCAL_MACHINE, "Software")) {
+        if (path.rfind("Classes", 0) != 0) picture["HKLM\\" + path] = values;
+    }
+    for (const char* file : {"QUIKVIEW.EXE", "QUIKVIEW.ORG"}) {
+        std::string path = Viewers() + file;
+        if (FileExists(path)) picture["VIEWERS"][file] = Sz(ReadFile(path));
+    }
+    return picture;
+}
+
+// The keys in which two pictures differ, one a line.
+std::string Differences(const RegTree& before, const RegTree& after) {
+    std::string lines;
+    for (const auto& [path, values] : before) {
+        if (!after.count(path) || after.at(path) != values) lines += "changed: " + path + "\n";
+    }
+    for (const auto& entry : after) {
+        if (!before.count(entry.first)) lines += "added: " + entry.first + "\n";
+    }
+    return lines;
+}
+
+std::string ReportValue(const std::string& file, const char* section, const std::string& key) {
+    char value[1024];
+    GetPrivateProfileStringA(section, key.c_str(), "(none)", value, sizeof value, file.c_str());
+    return value;
+}
+
+std::string ComputerName() {
+    char name[MAX_COMPUTERNAME_LENGTH + 1] = "";
+    DWORD size = sizeof name;
+    GetComputerNameA(name, &size);
+    return name;
+}
+
+// A workstation with all that setup takes over: the system's Quick View
+// entries and program, a file type's Quick View item, Exchange's verbs.
+class RepairTest : public SupportToolTest {
+protected:
+    RepairTest() {
+        DeleteTree(HKEY_CLASSES_ROOT, "QuickView");
+        SetString(HKEY_CLASSES_ROOT, "QuickView", "", "Quick View");
+        SetString(HKEY_CLASSES_ROOT, kSystemViewerEntry, "", "Text File");
+        SetString(HKEY_CLASSES_ROOT, kFileTypeItem, "", "*");
+        SetString(HKEY_CLASSES_ROOT, kExchangeVerb, "", "&Quick View,0,2");
+        SetString(HKEY_CLASSES_ROOT, kWordMailVerb, "", "&Quick View, 0, 2");
+        MakeFolders(Viewers());
+        DeleteFileA((Viewers() + "QUIKVIEW.ORG").c_str());
+        WriteFile(Viewers() + "QUIKVIEW.EXE", "the system's Quick View");
+    }
+    ~RepairTest() override {
+        RunLauncher("-s -u");
+        for (const char* key : {"QuickView", "txrtestfile",
+                                "CLSID\\{00020D05-0000-0000-C000-000000000046}",
+                                "CLSID\\{0006FE04-0000-0000-C000-000000000046}"}) {
+            DeleteTree(HKEY_CLASSES_ROOT, key);
+        }
+    }
+};
+
+TEST_F(RepairTest, RepairPutsRightEachBrokenRegistrationOnItsOwnAndNothingElse) {
+    SetUpWorkstation();
+    const RegTree setUp = Picture();
+    auto deleteKey = [](HKEY root, std::string path) { return [=] { DeleteTree(root, path); }; };
+    auto set = [](HKEY root, std::string path, std::string text) {
+        return [=] { SetString(root, path, "", text); };
+    };
+    const std::pair<const char*, std::function<void()>> breaks[] = {
+        {"ContextMenu", deleteKey(HKEY_CLASSES_ROOT, std::string(kMenuHandlers) + "\\OrbiselMenu")},
+        {"NTShellApproved", [] { DeleteValue(HKEY_LOCAL_MACHINE, kApproved, kShellExtClassId); }},
+        {"QuickViewOther", set(HKEY_CLASSES_ROOT, kFileTypeItem, "*")},
+        {"QuickViewDefault", deleteKey(HKEY_CLASSES_ROOT, kDefaultViewer)},
+        {"QuickViewCommand", deleteKey(HKEY_CLASSES_ROOT, kQuickViewCommand)},
+        {"FileViewerClassId", deleteKey(HKEY_CLASSES_ROOT, kFileViewerClass)},
+        {"ShellExtClassId", set(HKEY_CLASSES_ROOT, kShellExtServer, "C:\\OLD\\TXRSE2.DLL")},
+        {"ExchangeMenu", set(HKEY_CLASSES_ROOT, kExchangeVerb, "&Quick View,0,2")},
+        {"ExchangeWordMenu", set(HKEY_CLASSES_ROOT, kWordMailVerb, "&Quick View, 0, 2")},
+        {"TXR32AppPath", deleteKey(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "txr32.exe")},
+        {"TXRSuppAppPath", set(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "txrsupp.exe", "X")},
+        {"QuickViewProgram", [] { WriteFile(Viewers() + "QUIKVIEW.EXE", "another program's"); }},
+        // Last: its repair saves first what the saved copy lacks, as a
+        // reinstall does, and the copy may gain the product's entries.
+        {"QuickView", set(HKEY_CLASSES_ROOT, kSystemViewerEntry, "Text File")},
+    };
+    for (const auto& [check, breakIt] : breaks) {
+        breakIt();
+        EXPECT_EQ(AllOkExcept({check}), Verdicts(RunTool())) << check;
+        ProgramRun run = RunTool("--repair");
+        EXPECT_EQ(0u, run.exitCode) << check << "\n" << run.output;
+        EXPECT_TRUE(Shows(run, LoadMessageText(TitleOf(check)) + std::string(" ... REPAIRED")));
+        RegTree repaired = Picture();
+        for (auto at = repaired.begin(); at != repaired.end();) {
+            bool gained =
+                at->first.rfind("QuickView.Original\\", 0) == 0 && !setUp.count(at->first);
+            at = gained ? repaired.erase(at) : std::next(at);
+        }
+        EXPECT_EQ("", Differences(setUp, repaired)) << check;
+    }
+    RunLauncher("-s -u");
+    EXPECT_EQ("Quick View", GetString(HKEY_CLASSES_ROOT, "QuickView", ""));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kSystemViewerEntry));
+    EXPECT_EQ("the system's Quick View", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+}
+
+// Another program puts the system's Quick View entries back on a
+// workstation whose setup found none to save.
+TEST_F(SupportToolTest, RepairAfterTheSystemsQuickViewEntriesWerePutBack) {
+    DeleteTree(HKEY_CLASSES_ROOT, "QuickView");
+    SetUpWorkstation();
+    SetString(HKEY_CLASSES_ROOT, "QuickView", "", "Quick View");
+    SetString(HKEY_CLASSES_ROOT, kSystemViewerEntry, "", "Text File");
+    EXPECT_EQ(0u, RunTool("--repair").exitCode);
+    EXPECT_EQ(AllOkExcept({}), Verdicts(RunTool()));
+    RunLauncher("-s -u");
+    EXPECT_EQ("Quick View", GetString(HKEY_CLASSES_ROOT, "QuickView", ""));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, kSystemViewerEntry));
+    DeleteTree(HKEY_CLASSES_ROOT, "QuickView");
+}
+
+// The library reports some failed writes with a fatal message box: the
+// repair shows none, goes on, and counts what still fails.
+TEST_F(SupportToolTest, ARepairThatFailsShowsNoBoxAndCountsWhatStillFails) {
+    SetUpWorkstation();
+    DeleteTree(HKEY_CLASSES_ROOT, kMenuHandlers);
+    // A volatile key takes no lasting subkey: the handler's key cannot be made.
+    HKEY handlers = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CLASSES_ROOT, kMenuHandlers, 0, nullptr,
+                                             REG_OPTION_VOLATILE, KEY_ALL_ACCESS, nullptr,
+                                             &handlers, nullptr));
+    RegCloseKey(handlers);
+    DeleteTree(HKEY_CLASSES_ROOT, kFileViewerClass);
+    ScratchFolder reports;
+    ProgramRun run = RunTool("--repair --report " + reports.path());
+    DeleteTree(HKEY_CLASSES_ROOT, kMenuHandlers);
+    EXPECT_EQ(1u, run.exitCode) << run.output;
+    EXPECT_TRUE(Shows(run, LoadMessageText(117) + std::string(" ... STILL FAILING")));
+    EXPECT_TRUE(Shows(run, LoadMessageText(124) + std::string(" ... REPAIRED")));
+    const std::string report = reports / (ComputerName() + ".INI");
+    EXPECT_EQ("PROBLEM", ReportValue(report, "Checks", "TXRRegContextMenu"));
+    EXPECT_EQ("1 1 1000", ReportValue(report, "Summary", "Failed") + " " +
+                              ReportValue(report, "Summary", "Repaired") + " " +
+                              ReportValue(report, "ErrorLog", "Error0"));
+}
+
+TEST_F(SupportToolTest, ReportFileOfAnUnrecordedAHealthyAndABrokenWorkstation) {
+    ScratchFolder reports;
+    const std::string report = reports / (ComputerName() + ".INI");
+    auto reported = [&](const char* section, const std::string& key) {
+        return ReportValue(report, section, key);
+    };
+    auto checksInReport = [&] {
+        std::map<std::string, std::string> verdicts;
+        for (const CheckTexts& check : kChecks) {
+            verdicts[check.name] = reported("Checks", std::string("TXRReg") + check.name);
+        }
+        return verdicts;
+    };
+
+    // Without a record the repair repairs nothing and exits as the report.
+    ProgramRun unrecorded = RunTool("--repair --report " + reports.path());
+    EXPECT_TRUE(Shows(unrecorded, "Nothing repaired: there is no installation record"));
+    EXPECT_EQ(RunTool().exitCode, unrecorded.exitCode);
+    EXPECT_EQ(std::to_string(unrecorded.exitCode), reported("Summary", "Failed"));
+    EXPECT_EQ("0", reported("Summary", "Repaired"));
+    EXPECT_EQ(Verdicts(RunTool()), checksInReport());
+    EXPECT_EQ("(none)", reported("Record", "InstallPath"));
+    EXPECT_EQ(ComputerName(), reported("Workstation", "Computer"));
+    EXPECT_EQ("X:\\TXR\\TXRUP450.DLL", reported("Workstation", "Library"));
+    unsigned date[6] = {};
+    EXPECT_EQ(6, std::sscanf(reported("Workstation", "Checked").c_str(),
+                             "%4u-%2u-%2u %2u:%2u:%2u", &date[0], &date[1], &date[2], &date[3],
+                             &date[4], &date[5]));
+    EXPECT_EQ(19u, reported("Workstation", "Checked").size());
+
+    // Healthy, with a log record whose text holds a line break.
+    SetUpWorkstation();
+    SetDword(HKEY_LOCAL_MACHINE, kProduct, "ErrorCount", 1);
+    SetDword(HKEY_LOCAL_MACHINE, kProduct, "Error0", 1100);
+    SetString(HKEY_LOCAL_MACHINE, kProduct, "ErrorDescription0", "two\nlines");
+    EXPECT_EQ(0u, RunTool("--report " + report).exitCode);
+    EXPECT_EQ(AllOkExcept({}), checksInReport());
+    EXPECT_EQ("0 (none)", reported("Summary", "Failed") + " " + reported("Summary", "Repaired"));
+    for (auto [key, value] :
+         {std::pair{"Version", "4.5.0"}, {"InstallPath", "X:\\TXR\\"}, {"SourcePath", "X:\\TXR\\"},
+          {"Network", "1"}, {"InstallStatus", "1"}}) {
+        EXPECT_EQ(value, reported("Record", key)) << key;
+    }
+    EXPECT_EQ("1 1100 (none) two lines",
+              reported("ErrorLog", "Count") + " " + reported("ErrorLog", "Error0") + " " +
+                  reported("ErrorLog", "ErrorString0") + " " +
+                  reported("ErrorLog", "ErrorDescription0"));
+
+    // Broken, then repaired: each report replaces the one before, and no
+    // temporary file stays.
+    DeleteTree(HKEY_LOCAL_MACHINE, std::string(kAppPaths) + "txr32.exe");
+    EXPECT_EQ(1u, RunTool("--report " + reports.path()).exitCode);
+    EXPECT_EQ(AllOkExcept({"TXR32AppPath"}), checksInReport());
+    EXPECT_EQ("1", reported("Summary", "Failed"));
+    EXPECT_EQ(0u, RunTool("--repair --report " + reports.path()).exitCode);
+    EXPECT_EQ(AllOkExcept({}), checksInReport());
+    EXPECT_EQ("0 1", reported("Summary", "Failed") + " " + reported("Summary", "Repaired"));
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((reports / "*.TMP").c_str(), &found));
+}
+
+TEST_F(SupportToolTest, AReportThatCannotBeWrittenGivesItsOwnExitCode) {
+    ScratchFolder reports;
+    ProgramRun run = RunTool("--report " + reports / "missing\\");
+    EXPECT_EQ(kExitNoReport, run.exitCode);
+    EXPECT_TRUE(Shows(run, "TXRSUPP: cannot write the report " + reports / "missing\\" +
+                               ComputerName() + ".INI (error "))
         << run.output;
 }
 
