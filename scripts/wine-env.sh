@@ -3,8 +3,11 @@
 
 export WINEARCH=win32
 export WINEDEBUG=-all
-# No Mono or Gecko installers on a fresh prefix.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installers on a fresh prefix.  No winemenubuilder
+# either: Wine starts it for every shortcut written below the Start menu or
+# the desktop, and it reads the shortcut in a process of its own while the
+# tests remove it (on a slow machine the group folder could then not go).
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 txr_cleanup_pids=()
 
