@@ -17,15 +17,21 @@
 //     once), the least that a scan can cost;
 //   - start: starting and ending a program that does nothing (this one,
 //     with --noop), what every whole run pays besides.
+// Then the profile of the install sequence and of the uninstall: each
+// phase (the engine names them as they begin) with its registry calls,
+// counted through the registry seam's hook in one extra round, and its
+// seconds in the round that was fastest in all.
 //
 //   setup_benchmark.exe [--share X:\TXR\] [--rounds N]
 //
-// Prints one table: the best and the median of the rounds (3 by default),
+// Prints the table and the profile: the best and the median of the rounds (3 by default),
 // the floor of each figure and the ratio.  Exit code 0 when every run
 // succeeded, 1 when a run failed, 2 for bad options.
 #include "integration/app_table.h"
 #include "integration/program_scan.h"
 #include "platform/bounded_text.h"
+#include "platform/registry_api.h"
+#include "setup/engine_phases.h"
 #include "setup/install_engine.h"
 #include "setup/library_state.h"
 
@@ -36,6 +42,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -67,13 +74,21 @@ double Time(const std::function<void()>& work) {
 
 // --- floors ---
 
+// Registry calls made by the keys floor, counted as the seam counts the
+// library's (every open attempt, enumeration and close).
+long floorCalls = 0;
+
 class Key {
 public:
     Key(HKEY parent, const char* path) {
+        ++floorCalls;
         if (RegOpenKeyExA(parent, path, 0, KEY_READ, &key_) != ERROR_SUCCESS) key_ = nullptr;
     }
     ~Key() {
-        if (key_) RegCloseKey(key_);
+        if (key_) {
+            ++floorCalls;
+            RegCloseKey(key_);
+        }
     }
     Key(const Key&) = delete;
     Key& operator=(const Key&) = delete;
@@ -88,6 +103,7 @@ void EachSubkey(HKEY parent, const std::function<void(const char*)>& visit) {
     char name[256];
     for (DWORD index = 0;; ++index) {
         DWORD length = sizeof name;
+        ++floorCalls;
         if (RegEnumKeyExA(parent, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
             ERROR_SUCCESS) {
             return;
@@ -231,6 +247,94 @@ int CountFound() {
     return found;
 }
 
+// --- the phase profile ---
+
+// The phases of one sequence, in the order they began, with their seconds
+// in each round and their registry calls.
+struct Profile {
+    std::vector<std::string> order;
+    std::vector<std::vector<double>> rounds;  // per round, per phase in order
+    std::map<std::string, long> calls;
+    long totalCalls = 0;
+
+    std::size_t Index(const std::string& phase) {
+        auto found = std::find(order.begin(), order.end(), phase);
+        if (found != order.end()) return static_cast<std::size_t>(found - order.begin());
+        order.push_back(phase);
+        return order.size() - 1;
+    }
+};
+
+// Runs work with the phase hook timing each phase into a new round of
+// profile; returns the seconds of the whole.
+double TimePhases(Profile& profile, const std::function<void()>& work) {
+    std::vector<double> seconds(profile.order.size(), 0.0);
+    std::string current;
+    double began = 0;
+    auto close = [&](double now) {
+        if (current.empty()) return;
+        std::size_t index = profile.Index(current);
+        if (seconds.size() <= index) seconds.resize(index + 1, 0.0);
+        seconds[index] += now - began;
+        current.clear();
+    };
+    txr::SetPhaseHook([&](const char* phase) {
+        double now = Now();
+        close(now);
+        if (phase) {
+            current = phase;
+            began = Now();
+        }
+    });
+    double whole = Time(work);
+    close(Now());
+    txr::SetPhaseHook({});
+    profile.rounds.push_back(seconds);
+    return whole;
+}
+
+// Runs work once with every registry call counted to the phase it falls in.
+void CountPhaseCalls(Profile& profile, const std::function<void()>& work) {
+    // Calls outside every phase would show under this name.
+    std::string current = "(outside the phases)";
+    txr::SetPhaseHook([&](const char* phase) {
+        current = phase ? phase : "(outside the phases)";
+        if (phase) profile.Index(current);
+    });
+    txr::reg::SetFaultHook([&](const txr::reg::Call&) {
+        if (profile.calls[current]++ == 0) profile.Index(current);
+        ++profile.totalCalls;
+        return static_cast<LONG>(ERROR_SUCCESS);
+    });
+    work();
+    txr::reg::SetFaultHook({});
+    txr::SetPhaseHook({});
+}
+
+// One line per phase: its calls, and its seconds in the fastest round.
+void PrintProfile(const char* what, const Profile& profile) {
+    std::size_t best = 0;
+    double bestTotal = -1;
+    for (std::size_t round = 0; round < profile.rounds.size(); ++round) {
+        double total = 0;
+        for (double seconds : profile.rounds[round]) total += seconds;
+        if (bestTotal < 0 || total < bestTotal) {
+            bestTotal = total;
+            best = round;
+        }
+    }
+    std::printf("\n%-38s %8s %8s\n", what, "calls", "seconds");
+    for (std::size_t i = 0; i < profile.order.size(); ++i) {
+        const std::vector<double>& seconds =
+            profile.rounds.empty() ? std::vector<double>() : profile.rounds[best];
+        auto calls = profile.calls.find(profile.order[i]);
+        std::printf("  %-36s %8ld %8.3f\n", profile.order[i].c_str(),
+                    calls == profile.calls.end() ? 0L : calls->second,
+                    i < seconds.size() ? seconds[i] : 0.0);
+    }
+    std::printf("  %-36s %8ld %8.3f\n", "all", profile.totalCalls, bestTotal < 0 ? 0 : bestTotal);
+}
+
 // --- the table ---
 
 struct Figure {
@@ -291,10 +395,24 @@ int main(int argc, char** argv) {
     const std::string launcher = "\"" + options.share + "TXRSETUP.EXE\"";
     const std::string noop = "\"" + OwnPath() + "\" --noop";
 
+    bool ok = true;
     Figure keysFloor, walkFloor, startFloor, setupRun, uninstallRun, install, uninstall, scan;
+    Profile installPhases, uninstallPhases;
+    auto installFromServer = [&] {
+        if (!txr::InstallFromServer()) {
+            std::fprintf(stderr, "InstallFromServer failed\n");
+            ok = false;
+        }
+    };
+    auto uninstallWorkstation = [&] {
+        txr::UninstallWorkstation();
+        if (RecordedStatus() != 0) {
+            std::fprintf(stderr, "UninstallWorkstation left the installation record\n");
+            ok = false;
+        }
+    };
     int keys = 0, found = 0;
     TreeCount tree;
-    bool ok = true;
     for (int round = 0; round < options.rounds; ++round) {
         keysFloor.seconds.push_back(Time([&] { keys = EnumerateKeys(); }));
         walkFloor.seconds.push_back(Time([&] { tree = WalkFixedDrives(); }));
@@ -307,22 +425,21 @@ int main(int argc, char** argv) {
         }
         uninstallRun.seconds.push_back(Time([&] { ok &= RunProgram(launcher + " -s -u"); }));
 
-        install.seconds.push_back(Time([&] {
-            if (!txr::InstallFromServer()) {
-                std::fprintf(stderr, "InstallFromServer failed\n");
-                ok = false;
-            }
-        }));
-        uninstall.seconds.push_back(Time([] { txr::UninstallWorkstation(); }));
-        if (RecordedStatus() != 0) {
-            std::fprintf(stderr, "UninstallWorkstation left the installation record\n");
-            ok = false;
-        }
+        install.seconds.push_back(TimePhases(installPhases, installFromServer));
+        uninstall.seconds.push_back(TimePhases(uninstallPhases, uninstallWorkstation));
 
         PrepareScan();
         scan.seconds.push_back(Time([] { txr::ScanForApps(nullptr, nullptr); }));
         found = CountFound();
     }
+    // One more install and uninstall with every registry call counted (the
+    // counting hook costs time of its own, so these are not timed), and the
+    // floor's calls.
+    CountPhaseCalls(installPhases, installFromServer);
+    CountPhaseCalls(uninstallPhases, uninstallWorkstation);
+    floorCalls = 0;
+    EnumerateKeys();
+    const long keysFloorCalls = floorCalls;
 
     std::printf("Workstation: HKEY_CLASSES_ROOT with %d keys walked (top level and Quick View "
                 "entries);\n"
@@ -343,5 +460,8 @@ int main(int argc, char** argv) {
     PrintRow("floor: keys", keysFloor, 0, "");
     PrintRow("floor: walk", walkFloor, 0, "");
     PrintRow("floor: start", startFloor, 0, "");
+    std::printf("\nThe keys floor makes %ld registry calls.\n", keysFloorCalls);
+    PrintProfile("install sequence, by phase", installPhases);
+    PrintProfile("uninstall, by phase", uninstallPhases);
     return ok ? 0 : 1;
 }

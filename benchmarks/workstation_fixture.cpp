@@ -21,6 +21,7 @@
 // Exit code 0 when everything was made, 1 when not, 2 for bad options.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -128,15 +129,16 @@ bool MakeFolder(const std::string& path, int* made) {
     return WriteSmallFile(path + "\\readme.txt", "A folder of the benchmark's drive.\r\n");
 }
 
-// Three levels of 20, 20 and up to 50 folders, made breadth first until
+// Three levels of 20, 20 and up to 50 folders (more at the third level for
+// more than 20,000: as many as the count needs), made breadth first until
 // the count is reached.
 bool FillTree(const Shape& shape) {
-    const int fanOut[3] = {20, 20, 50};
+    const int fanOut[3] = {20, 20, std::max(50, (shape.folders + 399) / 400)};
     int made = 0;
     bool ok = true;
     auto name = [](const char* stem, int i) {
         char text[32];
-        std::snprintf(text, sizeof text, "%s%02d", stem, i);
+        std::snprintf(text, sizeof text, "%s%02d", stem, i);  // "Item100" past 99
         return std::string(text);
     };
     std::string root = shape.tree;
@@ -170,7 +172,7 @@ bool FillTree(const Shape& shape) {
 bool ReadCount(const char* text, int* out) {
     char* end = nullptr;
     long value = std::strtol(text, &end, 10);
-    if (!end || *end || value < 0 || value > 1000000) return false;
+    if (!end || *end || value < 0 || value > 10000000) return false;
     *out = static_cast<int>(value);
     return true;
 }

@@ -35,9 +35,9 @@ bool IsRedundant(const char* viewer) {
 }
 
 // True when the type's "QuickView" opens with the given access, its
-// default value can be read and it is redundant.
-bool HasRedundantQuickView(const char* quickViewPath, REGSAM access) {
-    reg::Key key;
+// default value can be read and it is redundant; the key is then left open
+// in key, for the caller to move.
+bool OpenRedundantQuickView(const char* quickViewPath, REGSAM access, reg::Key& key) {
     if (reg::Open(HKEY_CLASSES_ROOT, quickViewPath, access, key.receive()) != ERROR_SUCCESS) {
         return false;
     }
@@ -62,14 +62,17 @@ void ForEachTopLevelKey(Visit visit) {
 // Always 1: a type that cannot be read or moved keeps its subkey, and
 // nothing is logged.  The subkey is deleted only once its copy is whole, so
 // a failed or partial copy never loses it; a copy saved by an earlier
-// install keeps what it saved first.
+// install keeps what it saved first.  The subkey is opened once for its
+// test, its copy and its deletion.
 int Install(HKEY, const char*) {
     ForEachTopLevelKey([](const char* name) {
         TypePaths paths(name);
-        if (HasRedundantQuickView(paths.quickView, kFullAccess) &&
-            SaveKeyTree(HKEY_CLASSES_ROOT, paths.quickView, HKEY_CLASSES_ROOT, paths.saved) ==
+        reg::Key quickView;
+        KeyShape shape;
+        if (OpenRedundantQuickView(paths.quickView, kFullAccess, quickView) &&
+            SaveOpenKeyTree(quickView.get(), HKEY_CLASSES_ROOT, paths.saved, &shape) ==
                 ERROR_SUCCESS) {
-            DeleteKeyTree(HKEY_CLASSES_ROOT, paths.quickView);
+            DeleteKnownKeyTree(HKEY_CLASSES_ROOT, paths.quickView, shape, &quickView);
         }
         return true;
     });
@@ -79,9 +82,13 @@ int Install(HKEY, const char*) {
 void Remove() {
     ForEachTopLevelKey([](const char* name) {
         TypePaths paths(name);
-        if (CopyKeyTreeWhole(HKEY_CLASSES_ROOT, paths.saved, HKEY_CLASSES_ROOT, paths.quickView) ==
-            ERROR_SUCCESS) {
-            DeleteKeyTree(HKEY_CLASSES_ROOT, paths.saved);
+        reg::Key saved;
+        KeyShape shape;
+        if (reg::Open(HKEY_CLASSES_ROOT, paths.saved, kFullAccess, saved.receive()) ==
+                ERROR_SUCCESS &&
+            CopyOpenKeyTreeWhole(saved.get(), HKEY_CLASSES_ROOT, paths.quickView, &shape) ==
+                ERROR_SUCCESS) {
+            DeleteKnownKeyTree(HKEY_CLASSES_ROOT, paths.saved, shape, &saved);
         }
         return true;
     });
@@ -91,7 +98,10 @@ void Remove() {
 int Check(const char*) {
     int result = kCheckCorrect;
     ForEachTopLevelKey([&result](const char* name) {
-        if (!HasRedundantQuickView(TypePaths(name).quickView, kReadAccess)) return true;
+        reg::Key quickView;
+        if (!OpenRedundantQuickView(TypePaths(name).quickView, kReadAccess, quickView)) {
+            return true;
+        }
         result = kCheckWrong;
         return false;
     });

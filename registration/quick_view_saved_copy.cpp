@@ -26,6 +26,11 @@ bool SaveQuickViewBeforeTakeover() {
     return saved == ERROR_SUCCESS || saved == ERROR_FILE_NOT_FOUND;
 }
 
+bool SaveQuickViewBeforeTakeover(HKEY quickView, KeyShape* shape) {
+    return SaveOpenKeyTree(quickView, HKEY_CLASSES_ROOT, kSavedQuickViewKey, shape) ==
+           ERROR_SUCCESS;
+}
+
 bool QuickViewNameSaved() {
     if (ReadName(kQuickViewKey) == ERROR_FILE_NOT_FOUND) return true;  // nothing to lose
     if (ReadName(kSavedQuickViewKey) == ERROR_SUCCESS) return true;

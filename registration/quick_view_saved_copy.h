@@ -6,6 +6,10 @@
 // TXRRegQuickView puts the copy back.
 #pragma once
 
+#include "registration/registry_primitives.h"
+
+#include <windows.h>
+
 namespace txr::registration {
 
 // Saves HKCR\QuickView into HKCR\QuickView.Original (SaveKeyTree: the copy
@@ -15,6 +19,10 @@ namespace txr::registration {
 // QuickView to save; false when anything is missing: the takeover must
 // then be left out.
 bool SaveQuickViewBeforeTakeover();
+
+// The same for HKCR\QuickView held open by the caller (with full access);
+// shape receives what the save found of it (KeyShape).
+bool SaveQuickViewBeforeTakeover(HKEY quickView, KeyShape* shape);
 
 // True when Quick View's name (the default value of HKCR\QuickView) may be
 // replaced: QuickView has none, or the saved copy holds one (saved first,

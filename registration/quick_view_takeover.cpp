@@ -30,9 +30,9 @@ constexpr FailureReport kTakeoverLeftOut{13, 14, 1031, kMinor};
 // An extension entry belongs to the system viewer when it has no viewer
 // subkey at all or when its first one is the system viewer's identifier
 // (compared exactly).  An entry that cannot be opened or read is left to
-// whoever owns it: only "no subkey" counts as none.
-bool IsSystemViewerEntry(HKEY quickView, const char* name, REGSAM access) {
-    reg::Key entry;
+// whoever owns it: only "no subkey" counts as none.  The entry stays open
+// in entry for the caller.
+bool IsSystemViewerEntry(HKEY quickView, const char* name, REGSAM access, reg::Key& entry) {
     if (reg::Open(quickView, name, access, entry.receive()) != ERROR_SUCCESS) return false;
     char viewer[kKeyNameSize];
     DWORD length = sizeof viewer;
@@ -41,9 +41,10 @@ bool IsSystemViewerEntry(HKEY quickView, const char* name, REGSAM access) {
     return status == ERROR_SUCCESS && std::strcmp(viewer, kSystemViewerClassId) == 0;
 }
 
-// Entries to remove: the system viewer's extension entries and "*".
-bool IsMarked(HKEY quickView, const char* name) {
-    if (name[0] == '.') return IsSystemViewerEntry(quickView, name, kFullAccess);
+// Entries to remove: the system viewer's extension entries (left open in
+// entry) and "*".
+bool IsMarked(HKEY quickView, const char* name, reg::Key& entry) {
+    if (name[0] == '.') return IsSystemViewerEntry(quickView, name, kFullAccess, entry);
     return name[0] == '*';
 }
 
@@ -67,8 +68,14 @@ void RemoveMarkedEntries(HKEY quickView) {
             continue;
         }
         removed[0] = '\0';
-        if (IsMarked(quickView, name)) {
-            DeleteKeyTree(quickView, name);
+        reg::Key entry;
+        if (IsMarked(quickView, name, entry)) {
+            // An entry opened for its test is deleted through that handle.
+            if (entry) {
+                DeleteOpenKeyTree(quickView, name, entry);
+            } else {
+                DeleteKeyTree(quickView, name);
+            }
             std::memcpy(removed, name, length + 1);
         } else {
             ++index;
@@ -76,20 +83,39 @@ void RemoveMarkedEntries(HKEY quickView) {
     }
 }
 
+// The same removal when the save has just found every entry and its viewer
+// subkeys (a known shape of QuickView): the marks are taken from what the
+// save read, with the same rules, instead of reading every entry again, and
+// the marked entries are deleted in the same order.
+void RemoveMarkedEntries(HKEY quickView, const KeyShape& entries) {
+    for (const KeyShape& entry : entries.subkeys) {
+        const char* name = entry.name.c_str();
+        bool systemViewer = entry.subkeys.empty() || entry.subkeys.front().name == kSystemViewerClassId;
+        if (name[0] == '*' || (name[0] == '.' && systemViewer)) {
+            DeleteKnownKeyTree(quickView, name, entry);
+        }
+    }
+}
+
 int Install(HKEY logKey, const char*) {
     InstallReport report(logKey);
+    reg::Key quickView;
+    LONG opened = reg::Open(HKEY_CLASSES_ROOT, kQuickViewKey, kFullAccess, quickView.receive());
+    if (opened == ERROR_FILE_NOT_FOUND) {
+        return kRegDone;  // no Quick View on this system: nothing to save or take over
+    }
     // The walk removes the system's entries: never without a whole saved
     // copy to restore them from.
-    if (!SaveQuickViewBeforeTakeover()) {
+    KeyShape saved;
+    if (opened != ERROR_SUCCESS || !SaveQuickViewBeforeTakeover(quickView.get(), &saved)) {
         report.Fail(kTakeoverLeftOut);
         return report.result();
     }
-    reg::Key quickView;
-    if (reg::Open(HKEY_CLASSES_ROOT, kQuickViewKey, kFullAccess, quickView.receive()) !=
-        ERROR_SUCCESS) {
-        return kRegDone;  // no Quick View on this system: nothing to take over
+    if (saved.known) {
+        RemoveMarkedEntries(quickView.get(), saved);
+    } else {
+        RemoveMarkedEntries(quickView.get());
     }
-    RemoveMarkedEntries(quickView.get());
     if (quickView.Close() != ERROR_SUCCESS) report.Fail(kQuickViewCloseFailed);
     return report.result();
 }
@@ -98,9 +124,13 @@ int Install(HKEY logKey, const char*) {
 // wholly merged: if "QuickView" cannot be written, the copy is all that is
 // left of the system's registration and stays for a later removal.
 void Remove() {
-    if (CopyKeyTreeWhole(HKEY_CLASSES_ROOT, kSavedQuickViewKey, HKEY_CLASSES_ROOT, kQuickViewKey) ==
-        ERROR_SUCCESS) {
-        DeleteKeyTree(HKEY_CLASSES_ROOT, kSavedQuickViewKey);
+    reg::Key saved;
+    KeyShape shape;
+    if (reg::Open(HKEY_CLASSES_ROOT, kSavedQuickViewKey, kFullAccess, saved.receive()) ==
+            ERROR_SUCCESS &&
+        CopyOpenKeyTreeWhole(saved.get(), HKEY_CLASSES_ROOT, kQuickViewKey, &shape) ==
+            ERROR_SUCCESS) {
+        DeleteKnownKeyTree(HKEY_CLASSES_ROOT, kSavedQuickViewKey, shape, &saved);
     }
 }
 
@@ -117,7 +147,8 @@ int Check(const char*) {
         char name[kKeyNameSize];
         DWORD length = sizeof name;
         if (reg::EnumKey(quickView.get(), index, name, &length) != ERROR_SUCCESS) break;
-        if (name[0] == '.' && IsSystemViewerEntry(quickView.get(), name, kReadAccess)) {
+        reg::Key entry;
+        if (name[0] == '.' && IsSystemViewerEntry(quickView.get(), name, kReadAccess, entry)) {
             result = kCheckWrong;
         }
     }

@@ -47,11 +47,25 @@ LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size,
     return ERROR_SUCCESS;
 }
 
-LONG DeleteKeyTree(HKEY parent, const char* path) {
+namespace {
+
+// What became of one tree's deletion: the status DeleteKeyTree reports, and
+// whether the key itself is gone.
+struct TreeDeletion {
+    LONG status;
+    bool gone;
+};
+
+TreeDeletion DeleteOpenTree(HKEY parent, const char* path, reg::Key& key);
+
+TreeDeletion DeleteTree(HKEY parent, const char* path) {
     reg::Key key;
     LONG status = reg::Open(parent, path, kFullAccess, key.receive());
-    if (status != ERROR_SUCCESS) return status;
+    if (status != ERROR_SUCCESS) return {status, false};
+    return DeleteOpenTree(parent, path, key);
+}
 
+TreeDeletion DeleteOpenTree(HKEY parent, const char* path, reg::Key& key) {
     // Each removal shifts the remaining children down, so the walk takes the
     // first remaining child again; a child that survives its removal is
     // stepped over so that the walk always ends.
@@ -60,18 +74,38 @@ LONG DeleteKeyTree(HKEY parent, const char* path) {
     for (;;) {
         DWORD length = sizeof name;
         if (reg::EnumKey(key.get(), index, name, &length) != ERROR_SUCCESS) break;
-        DeleteKeyTree(key.get(), name);
-
-        char after[kKeyNameSize];
-        length = sizeof after;
-        if (reg::EnumKey(key.get(), index, after, &length) == ERROR_SUCCESS &&
-            std::strcmp(after, name) == 0) {
-            ++index;
-        }
+        if (!DeleteTree(key.get(), name).gone) ++index;
     }
-    status = key.Close();
-    reg::DeleteKey(parent, path);
-    return status;
+    LONG status = key.Close();
+    return {status, reg::DeleteKey(parent, path) == ERROR_SUCCESS};
+}
+
+}  // namespace
+
+LONG DeleteKeyTree(HKEY parent, const char* path) { return DeleteTree(parent, path).status; }
+
+LONG DeleteOpenKeyTree(HKEY parent, const char* path, reg::Key& key) {
+    return DeleteOpenTree(parent, path, key).status;
+}
+
+bool DeleteKnownKeyTree(HKEY parent, const char* path, const KeyShape& shape, reg::Key* open) {
+    if (!shape.known) return open ? DeleteOpenTree(parent, path, *open).gone : DeleteTree(parent, path).gone;
+    if (!shape.subkeys.empty()) {
+        reg::Key owned;
+        reg::Key& key = open ? *open : owned;
+        if (!key && reg::Open(parent, path, kFullAccess, key.receive()) != ERROR_SUCCESS) {
+            return false;
+        }
+        for (const KeyShape& subkey : shape.subkeys) {
+            DeleteKnownKeyTree(key.get(), subkey.name.c_str(), subkey);
+        }
+        key.Close();
+    } else if (open) {
+        open->Close();
+    }
+    // A key still holding subkeys (one the shape did not know of, or one
+    // whose deletion failed) is not deleted by name: the walk decides.
+    return reg::DeleteKey(parent, path) == ERROR_SUCCESS || DeleteTree(parent, path).gone;
 }
 
 namespace {
@@ -83,36 +117,107 @@ bool HasValue(HKEY key, const char* name) {
     return reg::QueryValue(key, name, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
-// The copy of CopyKeyTree and SaveKeyTree.
+// The number of subkeys and values of key, or "not known" (enumerate to
+// the end) when it cannot be asked.
+struct Counts {
+    DWORD subkeys = MAXDWORD;
+    DWORD values = MAXDWORD;
+};
+
+Counts CountsOf(HKEY key) {
+    Counts counts;
+    if (reg::QueryInfo(key, &counts.subkeys, &counts.values) != ERROR_SUCCESS) return Counts{};
+    return counts;
+}
+
+// The copy of CopyKeyTree and SaveKeyTree.  The names of the subkeys met
+// are added to *shape when given.  *seenWhole stays true only when
+// the copy saw everything of the source arrive: every value enumerated and
+// then found in the destination (Keep) or written there, every subkey
+// copied the same way.  Anything else (a value that did not fit the
+// buffers, a failed call) makes it false: the copy may still be whole, and
+// only a check can tell.
+LONG MergeKeyTree(HKEY source, HKEY destinationParent, const char* destinationPath,
+                  Existing existing, bool* seenWhole, KeyShape* shape = nullptr);
+LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinationPath,
+                      Existing existing, bool* seenWhole, KeyShape* shape);
+
+// MergeKeyTree of sourceParent\sourcePath, opened here.
 LONG MergeKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
-                  const char* destinationPath, Existing existing) {
+                  const char* destinationPath, Existing existing, bool* seenWhole) {
     reg::Key source;
     LONG status = reg::Open(sourceParent, sourcePath, kFullAccess, source.receive());
-    if (status != ERROR_SUCCESS) return status;
-    reg::Key destination;
-    status = reg::Create(destinationParent, destinationPath, kProductKeyClass, kFullAccess,
-                         destination.receive());
-    if (status != ERROR_SUCCESS) return status;
+    if (status != ERROR_SUCCESS) {
+        *seenWhole = false;
+        return status;
+    }
+    return MergeKeyTree(source.get(), destinationParent, destinationPath, existing, seenWhole);
+}
 
-    for (DWORD index = 0;; ++index) {
+LONG MergeKeyTree(HKEY source, HKEY destinationParent, const char* destinationPath,
+                  Existing existing, bool* seenWhole, KeyShape* shape) {
+    // Whether this key's own tree was seen whole decides its shape; the
+    // caller's flag takes the answer in at the end.
+    bool whole = true;
+    LONG status = MergeKeyContents(source, destinationParent, destinationPath, existing, &whole,
+                                   shape);
+    if (shape) shape->known = status == ERROR_SUCCESS && whole;
+    if (!whole) *seenWhole = false;
+    return status;
+}
+
+LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinationPath,
+                      Existing existing, bool* seenWhole, KeyShape* shape) {
+    reg::Key destination;
+    DWORD disposition = 0;
+    LONG status = reg::Create(destinationParent, destinationPath, kProductKeyClass, kFullAccess,
+                         destination.receive(), &disposition);
+    if (status != ERROR_SUCCESS) {
+        *seenWhole = false;
+        return status;
+    }
+    // A key made just now holds no values: none needs looking for.
+    const bool keepExisting = existing == Existing::Keep && disposition != REG_CREATED_NEW_KEY;
+    const Counts counts = CountsOf(source);
+
+    for (DWORD index = 0; index < counts.values; ++index) {
         char name[kCopyValueNameSize];
         BYTE data[kCopyValueDataSize];
         DWORD nameLength = sizeof name;
         DWORD dataLength = sizeof data;
         DWORD type = 0;
-        if (reg::EnumValue(source.get(), index, name, &nameLength, &type, data, &dataLength) !=
-            ERROR_SUCCESS) {
+        status = reg::EnumValue(source, index, name, &nameLength, &type, data, &dataLength);
+        if (status != ERROR_SUCCESS) {
+            // The end before the count means values went missing on the way.
+            if (status != ERROR_NO_MORE_ITEMS || counts.values != MAXDWORD) *seenWhole = false;
             break;
         }
-        if (existing == Existing::Keep && HasValue(destination.get(), name)) continue;
-        reg::SetValue(destination.get(), name, type, data, dataLength);
+        if (keepExisting && HasValue(destination.get(), name)) continue;
+        if (reg::SetValue(destination.get(), name, type, data, dataLength) != ERROR_SUCCESS) {
+            *seenWhole = false;
+        }
     }
 
-    for (DWORD index = 0;; ++index) {
+    for (DWORD index = 0; index < counts.subkeys; ++index) {
         char name[kKeyNameSize];
         DWORD length = sizeof name;
-        if (reg::EnumKey(source.get(), index, name, &length) != ERROR_SUCCESS) break;
-        MergeKeyTree(source.get(), name, destination.get(), name, existing);
+        status = reg::EnumKey(source, index, name, &length);
+        if (status != ERROR_SUCCESS) {
+            if (status != ERROR_NO_MORE_ITEMS || counts.subkeys != MAXDWORD) *seenWhole = false;
+            break;
+        }
+        reg::Key child;
+        status = reg::Open(source, name, kFullAccess, child.receive());
+        if (status != ERROR_SUCCESS) {
+            *seenWhole = false;
+            continue;
+        }
+        KeyShape* childShape = nullptr;
+        if (shape) {
+            shape->subkeys.push_back(KeyShape{name, {}});
+            childShape = &shape->subkeys.back();
+        }
+        MergeKeyTree(child.get(), destination.get(), name, existing, seenWhole, childShape);
     }
     return ERROR_SUCCESS;
 }
@@ -121,8 +226,9 @@ LONG MergeKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationPar
 
 LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
                  const char* destinationPath) {
+    bool seenWhole = true;
     return MergeKeyTree(sourceParent, sourcePath, destinationParent, destinationPath,
-                        Existing::Overwrite);
+                        Existing::Overwrite, &seenWhole);
 }
 
 namespace {
@@ -177,41 +283,83 @@ bool HoldsEverythingOf(HKEY source, HKEY destination, Match match) {
     return true;
 }
 
-}  // namespace
-
-namespace {
-
-// Whether destinationParent\destinationPath holds everything of the source.
-LONG CheckHoldsEverything(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
-                          const char* destinationPath, Match match) {
-    reg::Key source, destination;
-    if (reg::Open(sourceParent, sourcePath, kReadAccess, source.receive()) != ERROR_SUCCESS ||
-        reg::Open(destinationParent, destinationPath, kReadAccess, destination.receive()) !=
+// Whether destinationParent\destinationPath holds everything of the open
+// source key.
+LONG CheckHoldsEverything(HKEY source, HKEY destinationParent, const char* destinationPath,
+                          Match match) {
+    reg::Key destination;
+    if (reg::Open(destinationParent, destinationPath, kReadAccess, destination.receive()) !=
             ERROR_SUCCESS ||
-        !HoldsEverythingOf(source.get(), destination.get(), match)) {
+        !HoldsEverythingOf(source, destination.get(), match)) {
         return ERROR_WRITE_FAULT;
     }
     return ERROR_SUCCESS;
 }
 
+// The same for sourceParent\sourcePath, opened here for reading.
+LONG CheckHoldsEverything(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
+                          const char* destinationPath, Match match) {
+    reg::Key source;
+    if (reg::Open(sourceParent, sourcePath, kReadAccess, source.receive()) != ERROR_SUCCESS) {
+        return ERROR_WRITE_FAULT;
+    }
+    return CheckHoldsEverything(source.get(), destinationParent, destinationPath, match);
+}
+
 }  // namespace
+
+// A copy that saw everything arrive is whole, and is not read back: that
+// would walk the same tree twice.  Only a copy that met something it could
+// not copy is checked, which finds out whether that part is there all the
+// same.
 
 LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
                       const char* destinationPath) {
-    LONG status = CopyKeyTree(sourceParent, sourcePath, destinationParent, destinationPath);
-    if (status != ERROR_SUCCESS) return status;
+    bool seenWhole = true;
+    LONG status = MergeKeyTree(sourceParent, sourcePath, destinationParent, destinationPath,
+                               Existing::Overwrite, &seenWhole);
+    if (status != ERROR_SUCCESS || seenWhole) return status;
     return CheckHoldsEverything(sourceParent, sourcePath, destinationParent, destinationPath,
                                 Match::Exactly);
 }
 
+namespace {
+
+// The shape a copy reports starts empty.
+KeyShape* ClearedShape(KeyShape* shape) {
+    if (shape) *shape = KeyShape{};
+    return shape;
+}
+
+}  // namespace
+
+LONG CopyOpenKeyTreeWhole(HKEY source, HKEY destinationParent, const char* destinationPath,
+                          KeyShape* shape) {
+    bool seenWhole = true;
+    LONG status = MergeKeyTree(source, destinationParent, destinationPath, Existing::Overwrite,
+                               &seenWhole, ClearedShape(shape));
+    if (status != ERROR_SUCCESS || seenWhole) return status;
+    return CheckHoldsEverything(source, destinationParent, destinationPath, Match::Exactly);
+}
+
+// A value is written whole or not at all, so its name in the saved copy
+// means its data arrived (or was saved before, and stays).
+
 LONG SaveKeyTree(HKEY sourceParent, const char* sourcePath, HKEY savedParent,
                  const char* savedPath) {
+    bool seenWhole = true;
     LONG status =
-        MergeKeyTree(sourceParent, sourcePath, savedParent, savedPath, Existing::Keep);
-    if (status != ERROR_SUCCESS) return status;
-    // A value is written whole or not at all, so its name in the saved copy
-    // means its data arrived (or was saved before, and stays).
+        MergeKeyTree(sourceParent, sourcePath, savedParent, savedPath, Existing::Keep, &seenWhole);
+    if (status != ERROR_SUCCESS || seenWhole) return status;
     return CheckHoldsEverything(sourceParent, sourcePath, savedParent, savedPath, Match::ByName);
+}
+
+LONG SaveOpenKeyTree(HKEY source, HKEY savedParent, const char* savedPath, KeyShape* shape) {
+    bool seenWhole = true;
+    LONG status =
+        MergeKeyTree(source, savedParent, savedPath, Existing::Keep, &seenWhole, ClearedShape(shape));
+    if (status != ERROR_SUCCESS || seenWhole) return status;
+    return CheckHoldsEverything(source, savedParent, savedPath, Match::ByName);
 }
 
 bool AppendBackslash(char* path, std::size_t size) {

@@ -3,9 +3,13 @@
 // Results are the registry's own status codes (ERROR_SUCCESS is 0).
 #pragma once
 
+#include "platform/registry_api.h"
+
 #include <windows.h>
 
 #include <cstddef>
+#include <string>
+#include <vector>
 
 namespace txr {
 
@@ -38,6 +42,11 @@ LONG QueryRegistryString(HKEY key, const char* name, char* buffer, DWORD size,
 // child that cannot be deleted is passed over, never retried forever.
 LONG DeleteKeyTree(HKEY parent, const char* path);
 
+// DeleteKeyTree of parent\path, which the caller holds open as key (with
+// kFullAccess): the key is closed (left empty) before parent\path itself
+// is deleted.  Returns the status of closing it.
+LONG DeleteOpenKeyTree(HKEY parent, const char* path, reg::Key& key);
+
 // Merges sourceParent\sourcePath into destinationParent\destinationPath
 // (created with the product class when missing): values of the same names
 // are overwritten, others stay.  Values are enumerated with an 80-character
@@ -58,6 +67,22 @@ LONG CopyKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationPare
 LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
                       const char* destinationPath);
 
+// The subkeys below a key as a copy found them: names in enumeration order,
+// each with its own.  known: the copy enumerated and copied everything of
+// this key's tree without a failure, so the shape is the whole tree of the
+// source (otherwise it may lack subkeys).
+struct KeyShape {
+    std::string name;
+    std::vector<KeyShape> subkeys;
+    bool known = false;
+};
+
+// CopyKeyTreeWhole from a source key the caller holds open (with
+// kFullAccess), which it leaves open.  shape, when given, receives the
+// source's shape (known only as described above).
+LONG CopyOpenKeyTreeWhole(HKEY source, HKEY destinationParent, const char* destinationPath,
+                          KeyShape* shape = nullptr);
+
 // Saves sourceParent\sourcePath into the saved copy savedParent\savedPath
 // (created with the product class when missing) without ever overwriting
 // it: a value or subkey the saved copy already holds keeps what was saved
@@ -71,6 +96,22 @@ LONG CopyKeyTreeWhole(HKEY sourceParent, const char* sourcePath, HKEY destinatio
 // when anything is missing.
 LONG SaveKeyTree(HKEY sourceParent, const char* sourcePath, HKEY savedParent,
                  const char* savedPath);
+
+// SaveKeyTree from a source key the caller holds open (with kFullAccess),
+// which it leaves open; shape as for CopyOpenKeyTreeWhole.
+LONG SaveOpenKeyTree(HKEY source, HKEY savedParent, const char* savedPath,
+                     KeyShape* shape = nullptr);
+
+// DeleteKeyTree of parent\path with the shape a copy took of it, nothing
+// below having changed since: in a known shape, keys without subkeys are
+// deleted by name without being opened, and no key is enumerated again.  A
+// key whose deletion fails, and any key of a shape not known, is deleted as
+// DeleteKeyTree does it (a subkey the shape lacks goes as well; a key that
+// cannot be deleted is passed over).  open, when given, is parent\path held
+// open with kFullAccess; it is closed (left empty) before the key is
+// deleted.  Returns true when parent\path is gone.
+bool DeleteKnownKeyTree(HKEY parent, const char* path, const KeyShape& shape,
+                        reg::Key* open = nullptr);
 
 // Adds a backslash to a non-empty path that does not end in one.  Returns
 // false, leaving the path unchanged, when buffer[size] has no room for it.

@@ -8,6 +8,7 @@
 #include "registration/error_log.h"
 #include "registration/registrations.h"
 #include "registration/registry_primitives.h"
+#include "setup/engine_phases.h"
 #include "setup/install_record.h"
 #include "setup/library_state.h"
 
@@ -18,23 +19,35 @@ namespace {
 
 using Registration = int(WINAPI*)(int, HKEY, LPCSTR);
 
+// One registration, with its name for the phase profile.
+struct Step {
+    const char* name;
+    Registration run;
+};
+#define TXR_STEP(registration) Step{#registration, &registration}
+
 // The install order.  The Quick View takeover (TXRRegQuickView,
 // TXRRegQuickViewDefault) saves the system's entries itself first and
 // replaces nothing that it could not save.
-constexpr Registration kInstallOrder[] = {
-    &TXRRegContextMenu,       &TXRRegNTShellApproved,  &TXRRegQuickView,
-    &TXRRegQuickViewOther,    &TXRRegQuickViewDefault, &TXRRegQuickViewCommand,
-    &TXRRegFileViewerClassId, &TXRRegShellExtClassId,  &TXRRegExchangeMenu,
-    &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,     &TXRRegTXRSuppAppPath,
+constexpr Step kInstallOrder[] = {
+    TXR_STEP(TXRRegContextMenu),       TXR_STEP(TXRRegNTShellApproved),
+    TXR_STEP(TXRRegQuickView),         TXR_STEP(TXRRegQuickViewOther),
+    TXR_STEP(TXRRegQuickViewDefault),  TXR_STEP(TXRRegQuickViewCommand),
+    TXR_STEP(TXRRegFileViewerClassId), TXR_STEP(TXRRegShellExtClassId),
+    TXR_STEP(TXRRegExchangeMenu),      TXR_STEP(TXRRegExchangeWordMenu),
+    TXR_STEP(TXRRegTXR32AppPath),      TXR_STEP(TXRRegTXRSuppAppPath),
 };
 
 // The removal order.
-constexpr Registration kRemoveOrder[] = {
-    &TXRRegContextMenu,       &TXRRegNTShellApproved,  &TXRRegFileViewerClassId,
-    &TXRRegShellExtClassId,   &TXRRegQuickView,        &TXRRegQuickViewOther,
-    &TXRRegQuickViewDefault,  &TXRRegQuickViewCommand, &TXRRegExchangeMenu,
-    &TXRRegExchangeWordMenu,  &TXRRegTXR32AppPath,     &TXRRegTXRSuppAppPath,
+constexpr Step kRemoveOrder[] = {
+    TXR_STEP(TXRRegContextMenu),       TXR_STEP(TXRRegNTShellApproved),
+    TXR_STEP(TXRRegFileViewerClassId), TXR_STEP(TXRRegShellExtClassId),
+    TXR_STEP(TXRRegQuickView),         TXR_STEP(TXRRegQuickViewOther),
+    TXR_STEP(TXRRegQuickViewDefault),  TXR_STEP(TXRRegQuickViewCommand),
+    TXR_STEP(TXRRegExchangeMenu),      TXR_STEP(TXRRegExchangeWordMenu),
+    TXR_STEP(TXRRegTXR32AppPath),      TXR_STEP(TXRRegTXRSuppAppPath),
 };
+#undef TXR_STEP
 
 // Texts of the uninstall entry.
 constexpr const char* kUninstallCommandFormat = "%s\\TXRSETUP.EXE -u";
@@ -133,6 +146,7 @@ void DeleteTreeAndParents(HKEY root, const char* tree, const char* parent,
 }  // namespace
 
 int WriteInstallation(char* installPath, const char* sourcePath) {
+    BeginPhase("product key");
     reg::Key product;
     if (reg::Create(HKEY_LOCAL_MACHINE, kProductKeyPath, kProductKeyClass, kFullAccess,
                     product.receive()) != ERROR_SUCCESS) {
@@ -148,8 +162,9 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
     reg::SetDword(product.get(), "Network", 1);
 
     Failures failures{product.get()};
-    for (Registration registration : kInstallOrder) {
-        int result = registration(kModeInstall, product.get(), installPath);
+    for (const Step& step : kInstallOrder) {
+        BeginPhase(step.name);
+        int result = step.run(kModeInstall, product.get(), installPath);
         if (result == kRegMinorFailure) failures.any = true;
         if (result == kRegFatal) {
             WriteInstallStatus(product.get(), kInstallStatusFailed);
@@ -157,6 +172,7 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
         }
     }
 
+    BeginPhase("installation record");
     WriteUninstallEntry(installPath, failures);
     WriteApiDll(installPath, failures);
     WriteRecordValues(product.get(), installPath, sourcePath, failures);
@@ -249,23 +265,35 @@ void RestoreQuickView() {
 int InstallFromServer() {
     char installPath[kPathSize];
     text::Copy(installPath, Library().setupDirectory);
-    if (WriteInstallation(installPath, Library().setupDirectory) != kEngineSetUp) return 0;
-    return ReplaceQuickView(Library().setupDirectory) ? 1 : 0;
+    int result = 0;
+    if (WriteInstallation(installPath, Library().setupDirectory) == kEngineSetUp) {
+        BeginPhase("Quick View program");
+        result = ReplaceQuickView(Library().setupDirectory) ? 1 : 0;
+    }
+    BeginPhase(nullptr);
+    return result;
 }
 
 int UninstallWorkstation() {
+    BeginPhase("integrations");
     ResetInstallPathToSetupDirectory();
     LoadIntegrationModules();
     ReadAppRecords();
     if (Library().installPath[0] != '\0') RemoveAllIntegrations();
+    BeginPhase("Quick View program");
     RestoreQuickView();
     RemoveAllRegistrations();
+    BeginPhase(nullptr);
     return 0;
 }
 
 int RemoveAllRegistrations() {
-    for (Registration registration : kRemoveOrder) registration(kModeRemove, nullptr, nullptr);
+    for (const Step& step : kRemoveOrder) {
+        BeginPhase(step.name);
+        step.run(kModeRemove, nullptr, nullptr);
+    }
 
+    BeginPhase("product keys");
     DeleteTreeAndParents(HKEY_CURRENT_USER, kProductKeyPath, "Software\\Corvel\\Orbisel",
                          "Software\\Corvel");
     DeleteTreeAndParents(HKEY_CURRENT_USER, "Software\\XCV\\Viewer Technology\\OEM05",
@@ -276,7 +304,9 @@ int RemoveAllRegistrations() {
     DeleteKeyTree(HKEY_LOCAL_MACHINE, kUninstallKeyPath);
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txr32.exe");
     DeleteKeyTree(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txrsupp.exe");
+    BeginPhase("SharedDLLs");
     PurgeSharedDlls();
+    BeginPhase("installation record");
     DeleteTreeAndParents(HKEY_LOCAL_MACHINE, kProductKeyPath, kProductParentKeyPath,
                          "Software\\Corvel");
     return 0;

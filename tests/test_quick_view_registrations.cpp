@@ -29,19 +29,25 @@ RegTree Subtree(const RegTree& tree, const std::string& prefix) {
 
 class QuickViewTest : public RegistrationTest {
 protected:
-    // Makes the calls of kind op on a target fail once the takeover's walk
-    // has begun, not while the saved copy is made, which reads every entry
-    // too: the walk begins with the second full-access open of
-    // HKCR\QuickView (the first is the copy's).
+    // Makes the calls of kind op on a target fail in the takeover's walk,
+    // not while the saved copy is made: the copy opens every entry first
+    // (with full access) and its check lists every entry's viewers first,
+    // so the walk's are the second full-access open and the second listing.
     void FailInTheWalk(RegistryFaults& faults, reg::Op op, const std::string& target) {
-        auto fullOpens = std::make_shared<int>(0);
-        faults.FailWhen([fullOpens, op, target](const reg::Call& call) {
-            if (call.op == reg::Op::Open && call.access == kFull &&
-                EndsWithNoCase(reg::Describe(call), "HKCR\\QuickView")) {
-                ++*fullOpens;
-            }
-            return *fullOpens >= 2 && call.op == op && EndsWithNoCase(reg::Describe(call), target);
+        auto seen = std::make_shared<int>(0);
+        faults.FailWhen([seen, op, target](const reg::Call& call) {
+            if (call.op != op || !EndsWithNoCase(reg::Describe(call), target)) return false;
+            if (op == reg::Op::Open && call.access != kFull) return false;
+            return ++*seen >= 2;
         });
+    }
+    // Makes the takeover walk QuickView again instead of taking the marks
+    // from what its save read: a value too large for the copy that the saved
+    // copy of an earlier install already holds leaves the save whole, but
+    // only a check can tell.
+    void SaveThatOnlyACheckFindsWhole() {
+        SetValue(HKEY_CLASSES_ROOT, "QuickView", "Big", Binary(std::vector<BYTE>(300, 1)));
+        SetString(HKEY_CLASSES_ROOT, "QuickView.Original", "Big", "saved before");
     }
     // Ends a walk that would never end: every call fails after limit calls.
     void LimitCalls(RegistryFaults& faults, unsigned limit) {
@@ -170,17 +176,81 @@ TEST_F(QuickViewTest, AnEntryThatCannotBeRemovedDoesNotStopTheWalk) {
 }
 
 // An entry whose viewers cannot be listed is someone else's business: only
-// "no viewer at all" marks an entry, never a failed look.
+// "no viewer at all" marks an entry, never a failed look.  The walk that
+// reads every entry again runs when the save needed its check; otherwise
+// the marks come from the save's own reads, and a failed one leaves the
+// takeover out altogether.
 TEST_F(QuickViewTest, AnEntryThatCannotBeReadStays) {
     CreateKey(HKEY_CLASSES_ROOT, Entry(".bmp"));
     CreateKey(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer));
-    RegistryFaults faults;
-    FailInTheWalk(faults, reg::Op::EnumKey, "HKCR\\QuickView\\.bmp");
-    FailInTheWalk(faults, reg::Op::Open, "HKCR\\QuickView\\.txt");
-    EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
+    SaveThatOnlyACheckFindsWhole();
+    {
+        RegistryFaults faults;
+        FailInTheWalk(faults, reg::Op::EnumKey, "HKCR\\QuickView\\.bmp");
+        FailInTheWalk(faults, reg::Op::Open, "HKCR\\QuickView\\.txt");
+        EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
+    }
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Entry(".bmp")));
     EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer)));
-    EXPECT_EQ(kCheckCorrect, TXRRegQuickView(kModeCheck, nullptr, nullptr));
+    EXPECT_TRUE(Records().empty());
+    {
+        RegistryFaults faults;  // the check passes over what it cannot read
+        faults.Fail(reg::Op::EnumKey, "HKCR\\QuickView\\.bmp");
+        faults.Fail(reg::Op::Open, "HKCR\\QuickView\\.txt");
+        EXPECT_EQ(kCheckCorrect, TXRRegQuickView(kModeCheck, nullptr, nullptr));
+    }
+
+    // Read by the save itself, a failed listing leaves the save short of the
+    // entry's viewer: nothing is taken over, and that is logged.
+    DeleteKeyTree(HKEY_CLASSES_ROOT, "QuickView.Original");
+    HKEY quickView = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegOpenKeyExA(HKEY_CLASSES_ROOT, "QuickView", 0, KEY_SET_VALUE, &quickView));
+    RegDeleteValueA(quickView, "Big");
+    RegCloseKey(quickView);
+    RegistryFaults faults;
+    faults.Fail(reg::Op::EnumKey, "HKCR\\QuickView\\.txt");
+    EXPECT_EQ(kRegMinorFailure, TXRRegQuickView(kModeInstall, log_, nullptr));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Entry(".bmp")));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer)));
+    EXPECT_EQ(1u, Records().size());
+}
+
+// The marks taken from the save's reads and those of the walk that reads
+// every entry again are the same, and so is what is left.
+TEST_F(QuickViewTest, TheWalkAndTheSavesReadsMarkTheSameEntries) {
+    auto workstation = [this] {
+        CreateKey(HKEY_CLASSES_ROOT, Entry("*", kOtherViewer));
+        CreateKey(HKEY_CLASSES_ROOT, Entry(".aaa"));
+        CreateKey(HKEY_CLASSES_ROOT, Entry(".bmp", kSystemViewer));  // listed first
+        CreateKey(HKEY_CLASSES_ROOT, Entry(".bmp", "{FFFFFFFF-0000-0000-0000-000000000000}"));
+        CreateKey(HKEY_CLASSES_ROOT, Entry(".doc", kOtherViewer));  // listed first
+        CreateKey(HKEY_CLASSES_ROOT, Entry(".doc", kSystemViewer));
+        SetString(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer) + "\\Deep", "v", "1");
+        CreateKey(HKEY_CLASSES_ROOT, Entry("Shell\\Open\\Command"));
+        CreateKey(HKEY_CLASSES_ROOT, Entry(".zzz"));
+    };
+    workstation();
+    EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
+    const RegTree fromTheSave = ReadTree(HKEY_CLASSES_ROOT, "QuickView");
+    EXPECT_EQ(RegTree({{"", {}},
+                       {".doc", {}},
+                       {std::string(".doc\\") + kOtherViewer, {}},
+                       {std::string(".doc\\") + kSystemViewer, {}},
+                       {"Shell", {}},
+                       {"Shell\\Open", {}},
+                       {"Shell\\Open\\Command", {}}}),
+              fromTheSave)
+        << Dump(fromTheSave);
+
+    DeleteKeyTree(HKEY_CLASSES_ROOT, "QuickView");
+    DeleteKeyTree(HKEY_CLASSES_ROOT, "QuickView.Original");
+    workstation();
+    SaveThatOnlyACheckFindsWhole();
+    EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
+    RegTree fromTheWalk = ReadTree(HKEY_CLASSES_ROOT, "QuickView");
+    fromTheWalk[""].erase("Big");
+    EXPECT_EQ(fromTheSave, fromTheWalk) << Dump(fromTheWalk);
 }
 
 // Names of 128 characters or more are handled like any other: they neither
@@ -201,13 +271,25 @@ TEST_F(QuickViewTest, LongNamesAreEntriesLikeAnyOther) {
 
 TEST_F(QuickViewTest, TakeoverOpensWithFullAccessAndChecksWithReadAccess) {
     CreateKey(HKEY_CLASSES_ROOT, Entry(".doc", kOtherViewer));
-    RegistryFaults faults;
-    TXRRegQuickView(kModeInstall, log_, nullptr);
-    // The saved copy first (copied with full access, then read back), then
-    // the walk.
-    const std::vector<REGSAM> install{kFull, KEY_READ, kFull};
-    EXPECT_EQ(install, AccessAskedFor(faults, reg::Op::Open, "HKCR\\QuickView"));
-    EXPECT_EQ(install, AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
+    {
+        // One opening of QuickView and of each entry serves the saved copy
+        // and the takeover; a save that saw everything arrive is not read
+        // back.
+        RegistryFaults faults;
+        TXRRegQuickView(kModeInstall, log_, nullptr);
+        EXPECT_EQ(std::vector<REGSAM>{kFull}, AccessAskedFor(faults, reg::Op::Open, "HKCR\\QuickView"));
+        EXPECT_EQ(std::vector<REGSAM>{kFull}, AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
+    }
+    {
+        // A save that needed its check reads with read access, and the walk
+        // opens the entries again with full access.
+        DeleteKeyTree(HKEY_CLASSES_ROOT, "QuickView.Original");
+        SaveThatOnlyACheckFindsWhole();
+        RegistryFaults faults;
+        TXRRegQuickView(kModeInstall, log_, nullptr);
+        EXPECT_EQ(std::vector<REGSAM>({kFull, KEY_READ, kFull}),
+                  AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
+    }
     RegistryFaults checking;
     TXRRegQuickView(kModeCheck, nullptr, nullptr);
     EXPECT_EQ(std::vector<REGSAM>{KEY_READ},

@@ -262,6 +262,81 @@ TEST_F(RegistryPrimitivesTest, ASaveKeepsWhatWasSavedFirstAndCompletesWhatIsMiss
         << "a value too large for the copy is missing from it";
     EXPECT_EQ(ERROR_FILE_NOT_FOUND,
               SaveKeyTree(HKEY_CLASSES_ROOT, "Missing", HKEY_CLASSES_ROOT, "Saved2"));
+
+    // What the copy could not carry but the saved copy holds already is
+    // saved: the check that such a copy needs finds it there.
+    SetString(HKEY_CLASSES_ROOT, "Saved\\Child", "Big", "saved first");
+    EXPECT_EQ(ERROR_SUCCESS, SaveKeyTree(HKEY_CLASSES_ROOT, "Src", HKEY_CLASSES_ROOT, "Saved"));
+    EXPECT_EQ("saved first", GetString(HKEY_CLASSES_ROOT, "Saved\\Child", "Big"));
+}
+
+// A copy reports the source's shape, and a deletion that knows the shape
+// leaves what DeleteKeyTree leaves, whatever changed or failed since.
+TEST_F(RegistryPrimitivesTest, ADeletionByAKnownShapeEndsAsTheWalkDoes) {
+    const RegTree tree = {
+        {"", {{"", Sz("top")}}},
+        {"A", {}},
+        {"A\\A1", {{"v", Sz("1")}}},
+        {"A\\A1\\Deep", {}},
+        {"B", {{"w", Dword(2)}}},
+        {"C", {}},
+    };
+    auto copy = [](KeyShape* shape) {
+        HKEY source = nullptr;
+        EXPECT_EQ(ERROR_SUCCESS,
+                  RegOpenKeyExA(HKEY_CLASSES_ROOT, "Src", 0, KEY_ALL_ACCESS, &source));
+        LONG status = CopyOpenKeyTreeWhole(source, HKEY_CLASSES_ROOT, "Dst", shape);
+        RegCloseKey(source);
+        return status;
+    };
+
+    WriteTree(HKEY_CLASSES_ROOT, "Src", tree);
+    KeyShape shape;
+    ASSERT_EQ(ERROR_SUCCESS, copy(&shape));
+    EXPECT_EQ(tree, ReadTree(HKEY_CLASSES_ROOT, "Dst"));
+    ASSERT_TRUE(shape.known);
+    ASSERT_EQ(3u, shape.subkeys.size());
+    EXPECT_EQ("A", shape.subkeys[0].name);
+    ASSERT_EQ(1u, shape.subkeys[0].subkeys.size());
+    EXPECT_EQ("Deep", shape.subkeys[0].subkeys[0].subkeys[0].name);
+    EXPECT_TRUE(DeleteKnownKeyTree(HKEY_CLASSES_ROOT, "Src", shape));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Src"));
+
+    // A key added since the shape was taken goes as well.
+    WriteTree(HKEY_CLASSES_ROOT, "Src", tree);
+    CreateKey(HKEY_CLASSES_ROOT, "Src\\B\\Added\\Later");
+    EXPECT_TRUE(DeleteKnownKeyTree(HKEY_CLASSES_ROOT, "Src", shape));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Src"));
+
+    // A key that cannot be deleted is passed over; its parents stay, all
+    // else goes, and the deletion ends.
+    WriteTree(HKEY_CLASSES_ROOT, "Src", tree);
+    {
+        RegistryFaults faults;
+        faults.Fail(reg::Op::DeleteKey, "HKCR\\Src\\A\\A1\\Deep");
+        EXPECT_FALSE(DeleteKnownKeyTree(HKEY_CLASSES_ROOT, "Src", shape));
+        EXPECT_LT(faults.callCount(), 100u);
+    }
+    EXPECT_EQ(RegTree({{"", {{"", Sz("top")}}},
+                       {"A", {}},
+                       {"A\\A1", {{"v", Sz("1")}}},
+                       {"A\\A1\\Deep", {}}}),
+              ReadTree(HKEY_CLASSES_ROOT, "Src"));
+    DeleteKeyTree(HKEY_CLASSES_ROOT, "Src");
+
+    // A copy that met a failure knows only the branches it saw whole; the
+    // deletion walks the rest.
+    WriteTree(HKEY_CLASSES_ROOT, "Src", tree);
+    {
+        RegistryFaults faults;
+        faults.Fail(reg::Op::EnumKey, "\\A\\A1", ERROR_NOT_ENOUGH_MEMORY);
+        EXPECT_EQ(ERROR_WRITE_FAULT, copy(&shape)) << "the check cannot list A1 either";
+    }
+    EXPECT_FALSE(shape.known);
+    EXPECT_FALSE(shape.subkeys[0].known);
+    EXPECT_TRUE(shape.subkeys[1].known);
+    EXPECT_TRUE(DeleteKnownKeyTree(HKEY_CLASSES_ROOT, "Src", shape));
+    EXPECT_FALSE(KeyExists(HKEY_CLASSES_ROOT, "Src"));
 }
 
 TEST(AppendBackslashTest, AddsExactlyOneBackslashToANonEmptyPath) {
