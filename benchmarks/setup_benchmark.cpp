@@ -22,7 +22,12 @@
 // counted through the registry seam's hook in one extra round, and its
 // seconds in the round that was fastest in all.
 //
-//   setup_benchmark.exe [--share X:\TXR\] [--rounds N]
+//   setup_benchmark.exe [--share X:\TXR\] [--rounds N] [--dump PREFIX]
+//
+// --dump writes what the first round's install sequence and uninstall left
+// in HKEY_CLASSES_ROOT and HKEY_LOCAL_MACHINE\Software, every key with its
+// values, to PREFIX-installed.txt and PREFIX-uninstalled.txt: two builds
+// that leave the same files did the same work key for key.
 //
 // Prints the table and the profile: the best and the median of the rounds (3 by default),
 // the floor of each figure and the ratio.  Exit code 0 when every run
@@ -53,6 +58,7 @@ constexpr DWORD kRunTimeoutMs = 10 * 60 * 1000;
 struct Options {
     std::string share = "X:\\TXR\\";
     int rounds = 3;
+    std::string dump;
 };
 
 double Now() {
@@ -171,6 +177,48 @@ TreeCount WalkFixedDrives() {
         WalkFolder(root, count);
     }
     return count;
+}
+
+// --- the registry's contents, for comparing builds ---
+
+// Writes path, then each value (name, type, bytes in hex), then the subkeys
+// in the registry's order.
+void DumpKey(HKEY key, const std::string& path, FILE* out) {
+    std::fprintf(out, "[%s]\n", path.c_str());
+    std::vector<char> name(16384);
+    std::vector<BYTE> data(1 << 16);
+    for (DWORD index = 0;; ++index) {
+        DWORD nameLength = static_cast<DWORD>(name.size());
+        DWORD size = static_cast<DWORD>(data.size()), type = 0;
+        if (RegEnumValueA(key, index, name.data(), &nameLength, nullptr, &type, data.data(),
+                          &size) != ERROR_SUCCESS) {
+            break;
+        }
+        // The prefix's own identity differs from prefix to prefix.
+        if (std::strcmp(name.data(), "MachineGuid") == 0) continue;
+        std::fprintf(out, "  \"%s\" %lu:", name.data(), static_cast<unsigned long>(type));
+        for (DWORD i = 0; i < size; ++i) std::fprintf(out, "%02x", data[i]);
+        std::fprintf(out, "\n");
+    }
+    for (DWORD index = 0;; ++index) {
+        char child[256];
+        DWORD length = sizeof child;
+        if (RegEnumKeyExA(key, index, child, &length, nullptr, nullptr, nullptr, nullptr) !=
+            ERROR_SUCCESS) {
+            break;
+        }
+        Key sub(key, child);
+        if (sub.get()) DumpKey(sub.get(), path + "\\" + child, out);
+    }
+}
+
+bool DumpRegistry(const std::string& file) {
+    FILE* out = std::fopen(file.c_str(), "w");
+    if (!out) return false;
+    DumpKey(HKEY_CLASSES_ROOT, "HKCR", out);
+    Key software(HKEY_LOCAL_MACHINE, "Software");
+    if (software.get()) DumpKey(software.get(), "HKLM\\Software", out);
+    return std::fclose(out) == 0;
 }
 
 // --- programs ---
@@ -366,6 +414,8 @@ bool ParseOptions(int argc, char** argv, Options* options) {
             options->share = value;
             if (options->share.empty() || options->share.size() >= txr::kPathSize - 1) return false;
             if (options->share.back() != '\\') options->share += '\\';
+        } else if (option == "--dump") {
+            options->dump = value;
         } else if (option == "--rounds") {
             char* end = nullptr;
             long rounds = std::strtol(value, &end, 10);
@@ -384,7 +434,8 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "--noop") == 0) return 0;
     Options options;
     if (!ParseOptions(argc, argv, &options)) {
-        std::fprintf(stderr, "usage: setup_benchmark.exe [--share X:\\TXR\\] [--rounds N]\n");
+        std::fprintf(stderr,
+                     "usage: setup_benchmark.exe [--share X:\\TXR\\] [--rounds N] [--dump PREFIX]\n");
         return 2;
     }
 
@@ -426,7 +477,11 @@ int main(int argc, char** argv) {
         uninstallRun.seconds.push_back(Time([&] { ok &= RunProgram(launcher + " -s -u"); }));
 
         install.seconds.push_back(TimePhases(installPhases, installFromServer));
+        if (round == 0 && !options.dump.empty()) ok &= DumpRegistry(options.dump + "-installed.txt");
         uninstall.seconds.push_back(TimePhases(uninstallPhases, uninstallWorkstation));
+        if (round == 0 && !options.dump.empty()) {
+            ok &= DumpRegistry(options.dump + "-uninstalled.txt");
+        }
 
         PrepareScan();
         scan.seconds.push_back(Time([] { txr::ScanForApps(nullptr, nullptr); }));

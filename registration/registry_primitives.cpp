@@ -171,7 +171,7 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
     reg::Key destination;
     DWORD disposition = 0;
     LONG status = reg::Create(destinationParent, destinationPath, kProductKeyClass, kFullAccess,
-                         destination.receive(), &disposition);
+                              destination.receive(), &disposition);
     if (status != ERROR_SUCCESS) {
         *seenWhole = false;
         return status;

@@ -6,6 +6,7 @@
 #include "registration/error_log.h"
 #include "setup/library_state.h"
 #include "setup/setup_entry.h"
+#include "tests/support/program_run.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/seams.h"
@@ -386,55 +387,11 @@ TEST_F(UnattendedEndToEndTest, ASetupFileAlreadyInTheWindowsDirectoryIsUsedAndDe
 // and a stop ends the launcher before the call it stopped at.
 
 // Runs stop_at_call.exe, which lies beside this program, with `arguments`;
-// returns its exit code and everything it wrote to its standard output
-// (lines ending in \n alone).
-struct ToolRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;
-};
-
-ToolRun RunStopAtCall(const std::string& arguments) {
-    ToolRun run;
-    char self[MAX_PATH] = "";
-    DWORD length = GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string tool(self, length);
-    tool = tool.substr(0, tool.find_last_of('\\') + 1) + "stop_at_call.exe";
-    std::string line = "\"" + tool + "\" " + arguments;
-
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0)) {
-        ADD_FAILURE() << "no pipe";
-        return run;
-    }
-    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = writeEnd;
-    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION process{};
-    BOOL started = CreateProcessA(nullptr, &line[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                                  &startup, &process);
-    CloseHandle(writeEnd);
-    if (started) {
-        char buffer[4096];
-        DWORD got = 0;
-        while (::ReadFile(readEnd, buffer, sizeof buffer, &got, nullptr) && got) {
-            for (DWORD i = 0; i < got; ++i) {
-                if (buffer[i] != '\r') run.output += buffer[i];
-            }
-        }
-        WaitForSingleObject(process.hProcess, INFINITE);
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    } else {
-        ADD_FAILURE() << "cannot start " << line;
-    }
-    CloseHandle(readEnd);
-    return run;
+// returns its exit code and what it wrote to its standard output.  A stop
+// run is a whole setup under a debugger: it may take long when emulated.
+ProgramRun RunStopAtCall(const std::string& arguments) {
+    return RunProgram("\"" + OwnFolder() + "stop_at_call.exe\" " + arguments, INFINITE,
+                      /*errorsToo=*/false);
 }
 
 // The number that the first line of `output` matching `pattern` holds in
@@ -464,14 +421,14 @@ bool LauncherRunning() {
 
 TEST_F(EndToEndTest, StopAtCallCountsTheSameAndStopsBeforeTheCall) {
     const std::string launcher = std::string(kShare) + "TXRSETUP.EXE -s";
-    ToolRun first = RunStopAtCall("--trace --count " + launcher);
+    ProgramRun first = RunStopAtCall("--trace --count " + launcher);
     ASSERT_EQ(0u, first.exitCode) << first.output;
     long calls = NumberOnLine(first.output, "calls (\\d+)");
     EXPECT_GT(calls, 100) << first.output;
     EXPECT_EQ(0, NumberOnLine(first.output, "exit (\\d+)"));
     EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
     Clean();
-    ToolRun second = RunStopAtCall("--count " + launcher);
+    ProgramRun second = RunStopAtCall("--count " + launcher);
     EXPECT_EQ(calls, NumberOnLine(second.output, "calls (\\d+)"))
         << "a clean workstation, the same calls";
     Clean();
@@ -480,7 +437,7 @@ TEST_F(EndToEndTest, StopAtCallCountsTheSameAndStopsBeforeTheCall) {
     // is there, the status is not, and the launcher is gone.
     long k = NumberOnLine(first.output, "call (\\d+) RegSetValueExA \\S+ \"InstallStatus\"");
     ASSERT_GT(k, 0) << first.output;
-    ToolRun stopped = RunStopAtCall("--stop " + std::to_string(k) + " " + launcher);
+    ProgramRun stopped = RunStopAtCall("--stop " + std::to_string(k) + " " + launcher);
     EXPECT_EQ(0u, stopped.exitCode) << stopped.output;
     EXPECT_EQ("stopped at " + std::to_string(k) + " RegSetValueExA\nexit 1\n", stopped.output);
     EXPECT_FALSE(LauncherRunning());
@@ -488,7 +445,7 @@ TEST_F(EndToEndTest, StopAtCallCountsTheSameAndStopsBeforeTheCall) {
     EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
     Clean();
 
-    ToolRun past = RunStopAtCall("--stop " + std::to_string(calls + 1) + " " + launcher);
+    ProgramRun past = RunStopAtCall("--stop " + std::to_string(calls + 1) + " " + launcher);
     EXPECT_EQ(3u, past.exitCode);
     EXPECT_EQ("ended after " + std::to_string(calls) + " calls\nexit 0\n", past.output);
 }
@@ -628,7 +585,7 @@ protected:
         TXRSetup(line.data());
         return run.steps();
     }
-    static ToolRun Kill(const std::string& arguments, unsigned step) {
+    static ProgramRun Kill(const std::string& arguments, unsigned step) {
         return RunStopAtCall("--stop " + std::to_string(step) + " " + kShare + "TXRSETUP.EXE " +
                              arguments);
     }
@@ -660,7 +617,7 @@ protected:
             ExpectSame(clean_, label + " in this process, then -s -u");
 
             if (!before.empty()) Launch(before);
-            ToolRun killed = Kill(arguments, step);
+            ProgramRun killed = Kill(arguments, step);
             EXPECT_EQ(0, killed.output.find("stopped at " + std::to_string(step) + " "))
                 << label << ": " << killed.output;
             EXPECT_FALSE(LauncherRunning()) << label;
@@ -685,7 +642,7 @@ TEST_F(RealKillTest, KillsAtChosenStepsLeaveWhatTheSimulationLeaves) {
     const unsigned setupSteps = Simulate("-s", 0);
     const unsigned uninstallSteps = Simulate("-s -u", 0);
     EXPECT_TRUE(prompts_.shown().empty()) << "a whole run shows no box: " << prompts_.shown()[0].text;
-    ToolRun counted = RunStopAtCall(std::string("--count ") + kShare + "TXRSETUP.EXE -s");
+    ProgramRun counted = RunStopAtCall(std::string("--count ") + kShare + "TXRSETUP.EXE -s");
     EXPECT_EQ(static_cast<long>(setupSteps), NumberOnLine(counted.output, "calls (\\d+)"));
     counted = RunStopAtCall(std::string("--count ") + kShare + "TXRSETUP.EXE -s -u");
     EXPECT_EQ(static_cast<long>(uninstallSteps), NumberOnLine(counted.output, "calls (\\d+)"));

@@ -5,6 +5,7 @@
 // of every shape, the repair, the report file, and the tool's own
 // failures.
 #include "registration/message_text.h"
+#include "tests/support/program_run.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
 
@@ -47,50 +48,6 @@ constexpr CheckTexts kChecks[] = {
     {"TXR32AppPath", 135, 136},      {"TXRSuppAppPath", 137, 138},
     {"QuickViewProgram", 172, 173},
 };
-
-struct ProgramRun {
-    DWORD exitCode = 0xFFFFFFFF;
-    std::string output;  // standard output and error together, without '\r'
-};
-
-// Runs commandLine with its standard output and error going to one file,
-// and waits up to a minute for it.
-ProgramRun RunProgram(std::string commandLine) {
-    ProgramRun run;
-    ScratchFolder folder;
-    std::string outputFile = folder / "output.txt";
-    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-    HANDLE out = CreateFileA(outputFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit,
-                             CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (out == INVALID_HANDLE_VALUE) {
-        ADD_FAILURE() << "cannot create " << outputFile;
-        return run;
-    }
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdOutput = out;
-    startup.hStdError = out;
-    PROCESS_INFORMATION process{};
-    if (CreateProcessA(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0, nullptr, nullptr,
-                       &startup, &process)) {
-        if (WaitForSingleObject(process.hProcess, 60000) == WAIT_TIMEOUT) {
-            ADD_FAILURE() << commandLine << " did not end";
-            TerminateProcess(process.hProcess, 1);
-            WaitForSingleObject(process.hProcess, 5000);
-        }
-        GetExitCodeProcess(process.hProcess, &run.exitCode);
-        CloseHandle(process.hThread);
-        CloseHandle(process.hProcess);
-    } else {
-        ADD_FAILURE() << "cannot start " << commandLine;
-    }
-    CloseHandle(out);
-    for (char c : ReadFile(outputFile)) {
-        if (c != '\r') run.output += c;
-    }
-    return run;
-}
 
 ProgramRun RunTool(const std::string& arguments = "", const std::string& tool = kTool) {
     return RunProgram("\"" + tool + "\"" + (arguments.empty() ? "" : " " + arguments));
@@ -383,10 +340,7 @@ TEST_F(SupportToolTest, WithoutTheLibraryAboveItTheToolSaysWhereItLooked) {
 
 TEST_F(SupportToolTest, ALibraryWithoutTheExportsIsRefused) {
     // The launcher tests' stand-in library exports TXRSetup only.
-    char self[MAX_PATH];
-    GetModuleFileNameA(nullptr, self, sizeof self);
-    std::string stub(self);
-    stub = stub.substr(0, stub.find_last_of('\\') + 1) + "stub\\TXRUP450.DLL";
+    const std::string stub = OwnFolder() + "stub\\TXRUP450.DLL";
 
     ScratchFolder root;
     MakeFolders(root / "SUPPORT");
