@@ -10,6 +10,7 @@
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
 #include "tests/support/seams.h"
+#include "tests/support/setup_registry.h"
 #include "tests/support/workstation.h"
 
 #include <windows.h>
@@ -500,51 +501,13 @@ protected:
         if (!FileExists(path)) return {};
         return ReadFile(path);
     }
-    // root\path's tree with every key spelled from root.
-    static void Add(RegTree& into, HKEY root, const std::string& path) {
-        for (auto& [key, values] : ReadTree(root, path)) {
-            into[key.empty() ? path : path + "\\" + key] = std::move(values);
-        }
-    }
-    // Every top-level key of root but those named in `skip`, whole.
-    static RegTree ReadAllBut(HKEY root, const std::string& path,
-                              std::initializer_list<const char*> skip) {
-        RegTree tree;
-        HKEY key = nullptr;
-        if (RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return tree;
-        char name[256];
-        for (DWORD index = 0;; ++index) {
-            DWORD length = sizeof name;
-            if (RegEnumKeyExA(key, index, name, &length, nullptr, nullptr, nullptr, nullptr) !=
-                ERROR_SUCCESS) {
-                break;
-            }
-            bool skipped = false;
-            for (const char* other : skip) skipped = skipped || lstrcmpiA(name, other) == 0;
-            if (!skipped) Add(tree, root, path.empty() ? name : path + "\\" + name);
-        }
-        RegCloseKey(key);
-        return tree;
-    }
-    // The classes and the machine's software, less the parts with thousands
-    // of keys that no run of setup touches (COM's own registrations, the
-    // machine's view of the classes): reading them would cost seconds a
-    // picture.  Of CLSID, the product's classes, Exchange's and any Quick
-    // View item are kept.
+    // The part of the registry setup may change (ReadSetupRegistry), and
+    // the files.
     static Picture Take() {
-        Picture picture{ReadAllBut(HKEY_CLASSES_ROOT, "", {"CLSID", "Interface", "TypeLib"}),
-                        ReadAllBut(HKEY_LOCAL_MACHINE, "Software", {"Classes"}),
-                        Read(Viewers() + "QUIKVIEW.EXE"), Read(Viewers() + "QUIKVIEW.ORG"),
-                        Read(WindowsFile("XCVSETUP.INI"))};
-        for (const char* id : {"{F0F08736-0C36-101B-B086-0020AF07D0F4}",
-                               "{F0F08737-0C36-101B-B086-0020AF07D0F4}",
-                               "{00020D05-0000-0000-C000-000000000046}",
-                               "{0006F031-0000-0000-C000-000000000046}",
-                               "{0006FE04-0000-0000-C000-000000000046}", "QuickView",
-                               "QuickView.Original"}) {
-            Add(picture.classes, HKEY_CLASSES_ROOT, std::string("CLSID\\") + id);
-        }
-        return picture;
+        SetupRegistry registry = ReadSetupRegistry();
+        return Picture{std::move(registry.classes), std::move(registry.software),
+                       Read(Viewers() + "QUIKVIEW.EXE"), Read(Viewers() + "QUIKVIEW.ORG"),
+                       Read(WindowsFile("XCVSETUP.INI"))};
     }
     // Where two pictures differ, for a failure message.
     static std::string Differences(const Picture& a, const Picture& b) {

@@ -103,6 +103,25 @@ protected:
         return faults.callCount();
     }
 
+    // The steps to try: all, or (TXR_STOP_SAMPLE=n, set where the tests
+    // run on an emulated processor) every n-th and the last.
+    static std::vector<unsigned> StepsToTry(unsigned steps, const char* what, const char* done) {
+        unsigned every = 1;
+        if (const char* sample = std::getenv("TXR_STOP_SAMPLE")) {
+            every = std::max(1, std::atoi(sample));
+        }
+        std::vector<unsigned> chosen;
+        for (unsigned step = 1; step <= steps; step += every) chosen.push_back(step);
+        if (chosen.back() != steps) chosen.push_back(steps);
+        if (every == 1) {
+            std::printf("%s: %u steps, %s at every one\n", what, steps, done);
+        } else {
+            std::printf("%s: %u steps, %s at every %u-th (%zu runs; TXR_STOP_SAMPLE)\n", what,
+                        steps, done, every, chosen.size());
+        }
+        return chosen;
+    }
+
     ScratchFolder server_;
     ScriptedPrompts prompts_;
     RegTree classesBefore_;
@@ -113,7 +132,7 @@ TEST_F(FaultInjectionTest, EveryCallOfTheUnattendedSetupMayFail) {
     unsigned calls = CountCalls(false);
     ASSERT_GT(calls, 100u);
     RecordProperty("registry_calls", static_cast<int>(calls));
-    for (unsigned k = 1; k <= calls; ++k) {
+    for (unsigned k : StepsToTry(calls, "unattended setup's registry calls", "made to fail")) {
         std::string label = "setup with call " + std::to_string(k) + " of " + std::to_string(calls) +
                             " failing";
         RegistryRedirect fresh;
@@ -130,13 +149,12 @@ TEST_F(FaultInjectionTest, EveryCallOfTheUnattendedSetupMayFail) {
         CheckClean(label);
         if (HasFailure()) break;
     }
-    std::printf("unattended setup: %u registry calls, each made to fail once\n", calls);
 }
 
 TEST_F(FaultInjectionTest, AFailedUninstallIsCleanedUpByTheNext) {
     unsigned calls = CountCalls(true);
     ASSERT_GT(calls, 50u);
-    for (unsigned k = 1; k <= calls; ++k) {
+    for (unsigned k : StepsToTry(calls, "uninstall's registry calls", "made to fail")) {
         std::string label = "uninstall with call " + std::to_string(k) + " of " +
                             std::to_string(calls) + " failing";
         RegistryRedirect fresh;
@@ -151,7 +169,6 @@ TEST_F(FaultInjectionTest, AFailedUninstallIsCleanedUpByTheNext) {
         CheckClean(label);
         if (HasFailure()) break;
     }
-    std::printf("uninstall: %u registry calls, each made to fail once\n", calls);
 }
 
 // ---------------------------------------------------------------------------
@@ -274,24 +291,6 @@ protected:
         EXPECT_EQ("system viewer", Read(SavedPath()).value_or("(none)")) << label;
     }
 
-    // The steps to stop at: all, or every n-th and the last.
-    static std::vector<unsigned> StepsToStop(unsigned steps, const char* what) {
-        unsigned every = 1;
-        if (const char* sample = std::getenv("TXR_STOP_SAMPLE")) {
-            every = std::max(1, std::atoi(sample));
-        }
-        std::vector<unsigned> chosen;
-        for (unsigned step = 1; step <= steps; step += every) chosen.push_back(step);
-        if (chosen.back() != steps) chosen.push_back(steps);
-        if (every == 1) {
-            std::printf("%s: %u steps, stopped at every one\n", what, steps);
-        } else {
-            std::printf("%s: %u steps, stopped at every %u-th (%zu runs; TXR_STOP_SAMPLE)\n", what,
-                        steps, every, chosen.size());
-        }
-        return chosen;
-    }
-
     std::optional<RegistryRedirect> workstation_;
     std::string setupLine_;
 };
@@ -302,7 +301,7 @@ TEST_F(StoppedRunTest, ASetupStoppedAtAnyStepIsUndoneOrFinished) {
     CheckHealthy("the whole setup");
     ASSERT_GT(steps, 100u);
     RecordProperty("setup_steps", static_cast<int>(steps));
-    for (unsigned step : StepsToStop(steps, "setup stopped")) {
+    for (unsigned step : StepsToTry(steps, "setup", "stopped")) {
         Fresh();
         std::string what;
         RunStoppedAt(step, setupLine_, &what);
@@ -330,7 +329,7 @@ TEST_F(StoppedRunTest, AnUninstallStoppedAtAnyStepIsFinishedByTheNext) {
     CheckGivenBack("the whole uninstall", false);
     ASSERT_GT(steps, 50u);
     RecordProperty("uninstall_steps", static_cast<int>(steps));
-    for (unsigned step : StepsToStop(steps, "uninstall stopped")) {
+    for (unsigned step : StepsToTry(steps, "uninstall", "stopped")) {
         Fresh();
         Run(setupLine_);
         std::string what;

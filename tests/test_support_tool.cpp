@@ -8,6 +8,7 @@
 #include "tests/support/program_run.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
+#include "tests/support/setup_registry.h"
 
 #include <windows.h>
 
@@ -375,13 +376,13 @@ void DeleteTree(HKEY root, const std::string& path) {
     RegDeleteKeyA(root, path.c_str());
 }
 
-// HKCR, HKLM's Software (but its Classes, which is HKCR) below "HKLM\", and
-// the Quick View programs as the values of a key "VIEWERS".
+// The part of the registry setup may change (ReadSetupRegistry), the
+// machine's software below "HKLM\", and the Quick View programs as the
+// values of a key "VIEWERS".
 RegTree Picture() {
-    RegTree picture = ReadTree(HKEY_CLASSES_ROOT, "");
-    for (auto& [path, values] : ReadTree(HKEY_LOCAL_MACHINE, "Software")) {
-        if (path.rfind("Classes", 0) != 0) picture["HKLM\\" + path] = values;
-    }
+    SetupRegistry registry = ReadSetupRegistry();
+    RegTree picture = std::move(registry.classes);
+    for (auto& [path, values] : registry.software) picture["HKLM\\" + path] = std::move(values);
     for (const char* file : {"QUIKVIEW.EXE", "QUIKVIEW.ORG"}) {
         std::string path = Viewers() + file;
         if (FileExists(path)) picture["VIEWERS"][file] = Sz(ReadFile(path));
