@@ -88,6 +88,32 @@ LONG DeleteOpenKeyTree(HKEY parent, const char* path, reg::Key& key) {
     return DeleteOpenTree(parent, path, key).status;
 }
 
+namespace {
+
+// Deletes base\path by its shape, subkeys first, each named by its path
+// from base so that no key on the way needs opening; a path too long for a
+// single key name is opened instead, and so is any key whose deletion by
+// name fails (the walk decides then).
+bool DeleteKnownByPath(HKEY base, const std::string& path, const KeyShape& shape) {
+    if (!shape.known) return DeleteTree(base, path.c_str()).gone;
+    if (path.size() >= kKeyNameSize) {
+        reg::Key key;
+        if (reg::Open(base, path.c_str(), kFullAccess, key.receive()) != ERROR_SUCCESS) return false;
+        for (const KeyShape& subkey : shape.subkeys) {
+            DeleteKnownByPath(key.get(), subkey.name, subkey);
+        }
+        key.Close();
+    } else {
+        for (const KeyShape& subkey : shape.subkeys) {
+            DeleteKnownByPath(base, path + "\\" + subkey.name, subkey);
+        }
+    }
+    return reg::DeleteKey(base, path.c_str()) == ERROR_SUCCESS ||
+           DeleteTree(base, path.c_str()).gone;
+}
+
+}  // namespace
+
 bool DeleteKnownKeyTree(HKEY parent, const char* path, const KeyShape& shape, reg::Key* open) {
     if (!shape.known) return open ? DeleteOpenTree(parent, path, *open).gone : DeleteTree(parent, path).gone;
     if (!shape.subkeys.empty()) {
@@ -96,9 +122,7 @@ bool DeleteKnownKeyTree(HKEY parent, const char* path, const KeyShape& shape, re
         if (!key && reg::Open(parent, path, kFullAccess, key.receive()) != ERROR_SUCCESS) {
             return false;
         }
-        for (const KeyShape& subkey : shape.subkeys) {
-            DeleteKnownKeyTree(key.get(), subkey.name.c_str(), subkey);
-        }
+        for (const KeyShape& subkey : shape.subkeys) DeleteKnownByPath(key.get(), subkey.name, subkey);
         key.Close();
     } else if (open) {
         open->Close();

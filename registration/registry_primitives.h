@@ -103,8 +103,9 @@ LONG SaveOpenKeyTree(HKEY source, HKEY savedParent, const char* savedPath,
                      KeyShape* shape = nullptr);
 
 // DeleteKeyTree of parent\path with the shape a copy took of it, nothing
-// below having changed since: in a known shape, keys without subkeys are
-// deleted by name without being opened, and no key is enumerated again.  A
+// below having changed since: in a known shape, the keys below parent\path
+// are deleted by their paths from it (a path too long for one key name is
+// opened), none is opened or enumerated again.  A
 // key whose deletion fails, and any key of a shape not known, is deleted as
 // DeleteKeyTree does it (a subkey the shape lacks goes as well; a key that
 // cannot be deleted is passed over).  open, when given, is parent\path held
