@@ -199,21 +199,9 @@ INT_PTR CALLBACK GeneralPage(HWND page, UINT message, WPARAM wParam, LPARAM lPar
 
 bool BuildAppPropertiesSheet(HWND owner, int index, DWORD flags, AppPropertiesSheetParts& parts) {
     if (index < 0 || static_cast<std::uint32_t>(index) >= Apps().AppCount) return false;
-    parts.page = PROPSHEETPAGEA{};
-    parts.page.dwSize = sizeof parts.page;
-    parts.page.dwFlags = PSP_DEFAULT;
-    parts.page.hInstance = Library().module;
-    parts.page.pszTemplate = MAKEINTRESOURCEA(IDD_APP_GENERAL);
-    parts.page.pfnDlgProc = &GeneralPage;
-    parts.page.lParam = index;
-    parts.header = PROPSHEETHEADERA{};
-    parts.header.dwSize = sizeof parts.header;
-    parts.header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | flags;
-    parts.header.hwndParent = owner;
-    parts.header.hInstance = Library().module;
-    parts.header.pszCaption = Apps().Records[index].DisplayName;
-    parts.header.nPages = 1;
-    parts.header.ppsp = &parts.page;
+    parts.page = propsheet::MakePage(Library().module, IDD_APP_GENERAL, &GeneralPage, index);
+    parts.header = propsheet::MakeHeader(PSH_NOAPPLYNOW | flags, owner, Library().module,
+                                     Apps().Records[index].DisplayName, &parts.page, 1, 0);
     return true;
 }
 

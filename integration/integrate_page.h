@@ -8,6 +8,8 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include "platform/property_sheet.h"
+
 #include <string>
 
 namespace txr {
@@ -41,7 +43,7 @@ void AppPropertiesSheet(HWND owner, int index);
 // The sheet's page and header for a test to create modeless (flags are
 // added to the header's).  False for an index outside the table.
 struct AppPropertiesSheetParts {
-    PROPSHEETPAGEA page;
+    propsheet::Page page;
     PROPSHEETHEADERA header;
 };
 bool BuildAppPropertiesSheet(HWND owner, int index, DWORD flags, AppPropertiesSheetParts& parts);

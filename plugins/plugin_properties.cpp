@@ -255,23 +255,11 @@ bool BuildPluginPropertiesSheet(HWND owner, int entryIndex, DWORD flags,
     const int dialogs[2] = {IDD_PLUGIN_LOCATION, IDD_PLUGIN_EXTENSIONS};
     const DLGPROC procedures[2] = {&PluginLocationPage, &PluginExtensionsPage};
     for (int i = 0; i < 2; ++i) {
-        sheet.pages[i] = PROPSHEETPAGEA{};
-        sheet.pages[i].dwSize = sizeof sheet.pages[i];
-        sheet.pages[i].dwFlags = PSP_DEFAULT;
-        sheet.pages[i].hInstance = Library().module;
-        sheet.pages[i].pszTemplate = MAKEINTRESOURCEA(dialogs[i]);
-        sheet.pages[i].pfnDlgProc = procedures[i];
-        sheet.pages[i].lParam = entryIndex;
+        sheet.pages[i] = propsheet::MakePage(Library().module, dialogs[i], procedures[i], entryIndex);
     }
-    sheet.header = PROPSHEETHEADERA{};
-    sheet.header.dwSize = sizeof sheet.header;
-    sheet.header.dwFlags = PSH_PROPSHEETPAGE | PSH_NOAPPLYNOW | flags;
-    sheet.header.hwndParent = owner;
-    sheet.header.hInstance = Library().module;
-    sheet.header.pszCaption = entry.name;
-    sheet.header.nPages = 2;
-    sheet.header.nStartPage = (entry.enabled && !IsFileIdPlugin(entry.keyName)) ? 1 : 0;
-    sheet.header.ppsp = sheet.pages;
+    const UINT startPage = (entry.enabled && !IsFileIdPlugin(entry.keyName)) ? 1 : 0;
+    sheet.header = propsheet::MakeHeader(PSH_NOAPPLYNOW | flags, owner, Library().module, entry.name,
+                                     sheet.pages, 2, startPage);
     return true;
 }
 

@@ -5,6 +5,8 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include "platform/property_sheet.h"
+
 #include <cstddef>
 
 namespace txr {
@@ -18,7 +20,7 @@ int ShowPluginProperties(HWND owner, int entryIndex);
 // header's (PSH_MODELESS lets a test drive it).  False for an index that
 // is not in the plug-in list.  Empties the removal queue.
 struct PluginPropertiesSheet {
-    PROPSHEETPAGEA pages[2];
+    propsheet::Page pages[2];
     PROPSHEETHEADERA header;
 };
 bool BuildPluginPropertiesSheet(HWND owner, int entryIndex, DWORD flags,

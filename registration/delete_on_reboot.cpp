@@ -5,6 +5,7 @@
 #include "platform/file_handle.h"
 #include "platform/os_version.h"
 #include "platform/registry_api.h"
+#include "platform/windows95_stubs.h"
 #include "registration/registry_primitives.h"
 
 #include <algorithm>
@@ -165,10 +166,21 @@ void AppendLine(std::string& out, const std::string& line) {
     out += kLineEnd;
 }
 
+// The short (8.3) form of an existing file's path; path itself when the
+// file does not exist or has no short form that fits.  WININIT.INI is
+// carried out before Windows 95 knows long file names, so a line with a
+// long path would never delete anything.
+std::string ShortForm(const char* path) {
+    char shortPath[kRebootPathSize];
+    DWORD length = GetShortPathNameA(path, shortPath, sizeof shortPath);
+    if (length == 0 || length >= sizeof shortPath) return path;
+    return std::string(shortPath, length);
+}
+
 BOOL ScheduleOnWindows95(const char* path) {
     char wininit[MAX_PATH];
     if (!WininitPath(wininit)) return FALSE;
-    std::string entry = std::string("NUL=") + path;
+    std::string entry = std::string("NUL=") + ShortForm(path);
 
     TempFile temp;
     if (!temp.created()) return FALSE;
@@ -208,7 +220,10 @@ int RemoveOnWindows95(const char* path) {
     case ReadOutcome::Unreadable: return kRemoveFailed;
     case ReadOutcome::Read: break;
     }
+    // The entry names the file by its short form when it was scheduled
+    // while the file existed, by the path as given otherwise.
     const std::string entry = UpperCase(std::string("NUL=") + path);
+    const std::string shortEntry = UpperCase(std::string("NUL=") + ShortForm(path));
 
     TempFile temp;
     if (!temp.created()) return kRemoveFailed;
@@ -216,7 +231,10 @@ int RemoveOnWindows95(const char* path) {
     // emptied "[rename]", stay.
     std::string out;
     for (const std::string& line : lines) {
-        if (line.size() < kRemoveLineSize && EqualsIgnoringCase(line, entry)) continue;
+        if (line.size() < kRemoveLineSize &&
+            (EqualsIgnoringCase(line, entry) || EqualsIgnoringCase(line, shortEntry))) {
+            continue;
+        }
         AppendLine(out, line);
     }
     return ReplaceWininit(wininit, temp, out) ? kRemoveDone : kRemoveFailed;
@@ -361,7 +379,7 @@ extern "C" BOOL WINAPI DeleteFileOnReboot(LPCSTR path) {
         char usable[kRebootPathSize];
         if (!TakeUsablePath(path, usable)) return FALSE;
         if (os::IsWindows95()) return ScheduleOnWindows95(usable);
-        return MoveFileExA(usable, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        return stub::MoveFileWithFlags(usable, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     } catch (...) {
         return FALSE;
     }

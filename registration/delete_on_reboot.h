@@ -2,7 +2,8 @@
 // while the product is removed or replaced, and taking such a deletion back.
 //
 // Windows 95: the "[rename]" section of WININIT.INI in the Windows
-// directory, lines "NUL=<path>".  The file is rewritten line by line through
+// directory, lines "NUL=<path>", the path in its short (8.3) form when the
+// file exists: WININIT.INI is carried out before long names are known.  The file is rewritten line by line through
 // a temporary file (prefix "TXR"): each line loses its leading and trailing
 // blanks, empty lines are dropped, every line ends in CR LF, and a Ctrl-Z
 // ends the text as it does for any text-mode reader.
@@ -41,7 +42,8 @@ extern "C" {
 BOOL WINAPI DeleteFileOnReboot(LPCSTR path);
 
 // Takes back a deletion scheduled for the same path: on Windows 95 every
-// line "NUL=<path>" (ignoring case) goes; on Windows NT every operation
+// line "NUL=<path>" (ignoring case) goes, with the path as given or in its
+// short form; on Windows NT every operation
 // whose source, in upper case, contains the path in upper case.  Returns 0
 // when done, also when nothing was scheduled (no WININIT.INI; no Session
 // Manager key, list or subkey).  Returns -1 with nothing changed when the

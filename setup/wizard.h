@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <prsht.h>
 
+#include "platform/property_sheet.h"
 #include "setup/wizard_frame.h"
 
 #include <vector>
@@ -28,7 +29,7 @@ struct WizardDecision {
 // flags are added to the sheet's (PSH_MODELESS lets a test drive it).
 struct WizardSheet {
     PROPSHEETHEADERA header{};
-    std::vector<PROPSHEETPAGEA> pages;
+    std::vector<propsheet::Page> pages;
 };
 void BuildWizardSheet(int message, int advice, DWORD flags, WizardSheet& sheet);
 

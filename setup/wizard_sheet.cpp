@@ -38,30 +38,17 @@ void BuildWizardSheet(int message, int advice, DWORD flags, WizardSheet& sheet) 
     };
     sheet.pages.clear();
     for (const PageDescription& description : descriptions) {
-        PROPSHEETPAGEA page{};
-        page.dwSize = sizeof page;
-        page.dwFlags = PSP_DEFAULT;
-        page.hInstance = Library().module;
-        page.pszTemplate = MAKEINTRESOURCEA(description.dialog);
-        page.pfnDlgProc = description.procedure;
-        page.lParam = description.creationValue;
-        sheet.pages.push_back(page);
+        sheet.pages.push_back(propsheet::MakePage(Library().module, description.dialog,
+                                              description.procedure, description.creationValue));
     }
-    sheet.header = PROPSHEETHEADERA{};
-    sheet.header.dwSize = sizeof sheet.header;
-    sheet.header.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | flags;
-    sheet.header.hwndParent = nullptr;
-    sheet.header.hInstance = Library().module;
-    sheet.header.nPages = static_cast<UINT>(sheet.pages.size());
-    sheet.header.nStartPage = 0;
-    sheet.header.ppsp = sheet.pages.data();
+    sheet.header = propsheet::MakeHeader(PSH_WIZARD | flags, nullptr, Library().module, nullptr,
+                                     sheet.pages.data(), static_cast<UINT>(sheet.pages.size()), 0);
 }
 
 int RunSetupWizard(int message, int advice) {
     ResetInstallPathToSetupDirectory();
     Wizard().result = kWizardNotShown;
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    propsheet::InitCommonControlsForSheets();
 
     WizardSheet sheet;
     BuildWizardSheet(message, advice, 0, sheet);

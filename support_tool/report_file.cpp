@@ -1,6 +1,7 @@
 #include "support_tool/report_file.h"
 
 #include "platform/file_handle.h"
+#include "platform/windows95_stubs.h"
 
 namespace txr::support_tool {
 namespace {
@@ -47,6 +48,24 @@ DWORD WriteAll(const char* path, const std::string& text) {
     return ERROR_SUCCESS;
 }
 
+// Puts the finished temporary file in path's place.  Where the platform has
+// no replacing move, the older report goes first; should another writer
+// bring a file back in between, the deletion and rename are tried again.
+DWORD MoveIntoPlace(const char* temporary, const char* path) {
+    if (stub::MoveFileWithFlags(temporary, path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return ERROR_SUCCESS;
+    }
+    DWORD error = GetLastError();
+    if (error != ERROR_CALL_NOT_IMPLEMENTED) return error;
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        if (!DeleteFileA(path) && GetLastError() != ERROR_FILE_NOT_FOUND) return GetLastError();
+        if (MoveFileA(temporary, path)) return ERROR_SUCCESS;
+        error = GetLastError();
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;
+    }
+    return error;
+}
+
 }  // namespace
 
 std::string ReportFilePath(const std::string& path, const std::string& computer) {
@@ -72,10 +91,7 @@ DWORD WriteFileWhole(const std::string& path, const std::string& text) {
     char temporary[MAX_PATH];
     if (!GetTempFileNameA(FolderOf(path).c_str(), "TXR", 0, temporary)) return GetLastError();
     DWORD error = WriteAll(temporary, text);
-    if (error == ERROR_SUCCESS &&
-        !MoveFileExA(temporary, path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        error = GetLastError();
-    }
+    if (error == ERROR_SUCCESS) error = MoveIntoPlace(temporary, path.c_str());
     if (error != ERROR_SUCCESS) DeleteFileA(temporary);
     return error;
 }

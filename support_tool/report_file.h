@@ -31,10 +31,13 @@ std::string ReportFilePath(const std::string& path, const std::string& computer)
 std::string IniText(const std::vector<IniSection>& sections);
 
 // Writes text to path whole or not at all: first to a temporary file
-// beside it, which then replaces path in one move, so that a collector
-// never reads half a report; an older report is replaced.  Returns
-// ERROR_SUCCESS, or the platform's error with nothing left behind (an
-// older report stays as it was).
+// beside it, which then takes path's place, so that a collector never reads
+// half a report.  Windows NT replaces an older report in one move.  Windows
+// 95 has no such move (MoveFileExA is a stub there): the older report is
+// deleted and the new one renamed into its place, so that for a moment
+// there is no report, but never half of one.  Returns ERROR_SUCCESS, or the
+// platform's error with the temporary file gone; the older report then stays
+// as it was, unless the rename after its deletion failed.
 DWORD WriteFileWhole(const std::string& path, const std::string& text);
 
 }  // namespace txr::support_tool

@@ -299,16 +299,6 @@ TEST_F(SupportToolTest, OversizedLogValuesAndAHugeCountStayBounded) {
     }
 }
 
-// The NT approval does not exist on Windows 95: its check passes there.
-TEST_F(SupportToolTest, OnWindows95TheNtApprovalCheckPasses) {
-    const std::string settings = "Software\\Wine\\AppDefaults\\TXRSUPP.EXE";
-    SetString(HKEY_CURRENT_USER, settings, "Version", "win95");
-    ProgramRun run = RunTool();
-    RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
-    EXPECT_EQ("OK", Verdicts(run)["NTShellApproved"]) << run.output;
-    EXPECT_EQ("PROBLEM", Verdicts(run)["ContextMenu"]) << run.output;
-}
-
 TEST_F(SupportToolTest, HelpAndUnknownOptions) {
     ProgramRun help = RunTool("--help");
     EXPECT_EQ(0u, help.exitCode);
@@ -581,6 +571,27 @@ TEST_F(SupportToolTest, ReportFileOfAnUnrecordedAHealthyAndABrokenWorkstation) {
     EXPECT_EQ(0u, RunTool("--repair --report " + reports.path()).exitCode);
     EXPECT_EQ(AllOkExcept({}), checksInReport());
     EXPECT_EQ("0 1", reported("Summary", "Failed") + " " + reported("Summary", "Repaired"));
+    WIN32_FIND_DATAA found;
+    EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((reports / "*.TMP").c_str(), &found));
+}
+
+// The NT approval does not exist on Windows 95: its check passes there.
+// Nor can Windows 95 move a file over another: the report still replaces
+// the older one, and no temporary file stays.
+TEST_F(SupportToolTest, OnWindows95TheNtApprovalPassesAndTheReportIsReplaced) {
+    const std::string settings = "Software\\Wine\\AppDefaults\\TXRSUPP.EXE";
+    SetString(HKEY_CURRENT_USER, settings, "Version", "win95");
+    ScratchFolder reports;
+    const std::string report = reports / "WS.INI";
+    WriteFile(report, "[Summary]\r\nFailed=99\r\nStale=1\r\n");
+    ProgramRun run = RunTool("--report " + report);
+    RegDeleteTreeA(HKEY_CURRENT_USER, settings.c_str());
+    EXPECT_EQ("OK", Verdicts(run)["NTShellApproved"]) << run.output;
+    EXPECT_EQ("PROBLEM", Verdicts(run)["ContextMenu"]) << run.output;
+    EXPECT_EQ(std::to_string(run.exitCode) + " (none) OK",
+              ReportValue(report, "Summary", "Failed") + " " +
+                  ReportValue(report, "Summary", "Stale") + " " +
+                  ReportValue(report, "Checks", "TXRRegNTShellApproved"));
     WIN32_FIND_DATAA found;
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((reports / "*.TMP").c_str(), &found));
 }

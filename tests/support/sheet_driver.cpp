@@ -18,8 +18,17 @@ void PumpMessages() {
 }
 
 SheetDriver::SheetDriver(PROPSHEETHEADERA& header) {
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
+    // The first comctl32 of Windows 95 and NT 4.0 opens only first-release
+    // descriptions, and steps through the pages by their dwSize as here.
+    EXPECT_EQ(40u, header.dwSize);
+    const BYTE* description = reinterpret_cast<const BYTE*>(header.ppsp);
+    for (UINT i = 0; (header.dwFlags & PSH_PROPSHEETPAGE) && i < header.nPages; ++i) {
+        const auto* page = reinterpret_cast<const PROPSHEETPAGEA*>(description);
+        EXPECT_EQ(40u, page->dwSize) << "page " << i;
+        if (page->dwSize == 0) break;
+        description += page->dwSize;
+    }
+    propsheet::InitCommonControlsForSheets();
     sheet_ = reinterpret_cast<HWND>(PropertySheetA(&header));
     EXPECT_NE(nullptr, sheet_);
     if (sheet_) ShowWindow(sheet_, SW_SHOW);
@@ -56,15 +65,9 @@ bool SheetDriver::ButtonEnabled(int controlId) const {
 }
 
 SinglePageWizard::SinglePageWizard(int dialog, DLGPROC procedure) {
-    page_.dwSize = sizeof page_;
-    page_.hInstance = GetModuleHandleA(nullptr);
-    page_.pszTemplate = MAKEINTRESOURCEA(dialog);
-    page_.pfnDlgProc = procedure;
-    header_.dwSize = sizeof header_;
-    header_.dwFlags = PSH_PROPSHEETPAGE | PSH_WIZARD | PSH_MODELESS;
-    header_.hInstance = GetModuleHandleA(nullptr);
-    header_.nPages = 1;
-    header_.ppsp = &page_;
+    page_ = propsheet::MakePage(GetModuleHandleA(nullptr), dialog, procedure, 0);
+    header_ = propsheet::MakeHeader(PSH_WIZARD | PSH_MODELESS, nullptr, GetModuleHandleA(nullptr),
+                                    nullptr, &page_, 1, 0);
     driver_ = std::make_unique<SheetDriver>(header_);
 }
 

@@ -7,6 +7,8 @@
 #include <commctrl.h>
 #include <prsht.h>
 
+#include "platform/property_sheet.h"
+
 #include <memory>
 #include <string>
 
@@ -48,7 +50,7 @@ public:
     HWND page() const { return driver_->page(); }
 
 private:
-    PROPSHEETPAGEA page_{};
+    propsheet::Page page_{};
     PROPSHEETHEADERA header_{};
     std::unique_ptr<SheetDriver> driver_;
 };
