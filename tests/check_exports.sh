@@ -2,8 +2,9 @@
 # The binary interfaces as the loader sees them: TXRUP450.DLL exports
 # exactly its 22 functions (the original 21 and TXRRegQuickViewProgram) by
 # undecorated name, TXRSETUP.EXE imports TXRSetup from it by name, and
-# neither needs a MinGW runtime DLL (only system DLLs and msvcrt, which
-# every Windows has).
+# neither needs a MinGW runtime DLL: only system DLLs, with the C runtime of
+# CRTDLL.DLL (every Windows 95 and NT has it), never MSVCRT.DLL (Windows 95
+# as first released lacks it).
 #   check_exports.sh OBJDUMP TXRUP450.DLL TXRSETUP.EXE
 set -euo pipefail
 objdump="$1" dll="$2" exe="$3"
@@ -35,11 +36,17 @@ for binary in "$dll" "$exe"; do
         echo "FAIL: $binary needs MinGW runtime DLLs: $runtime"
         failed=1
     fi
+    crt="$("$objdump" -p "$binary" | awk '/DLL Name:/ { print toupper($3) }' |
+           grep -E '^(CRTDLL|MSVCR[A-Z0-9]*|UCRTBASE|API-MS-WIN-CRT-.*)\.DLL$' | sort -u | tr '\n' ' ')"
+    if [ "$crt" != "CRTDLL.DLL " ]; then
+        echo "FAIL: $binary links the C runtime ${crt:-(none) }instead of CRTDLL.DLL alone"
+        failed=1
+    fi
     if ! "$objdump" -f "$binary" | grep -q 'file format pei-i386'; then
         echo "FAIL: $binary is not PE32 i386"
         failed=1
     fi
 done
 
-[ "$failed" -eq 0 ] && echo "22 exports, TXRSetup imported by name, no MinGW runtime DLL"
+[ "$failed" -eq 0 ] && echo "22 exports, TXRSetup imported by name, no MinGW runtime DLL, CRTDLL.DLL"
 exit "$failed"
