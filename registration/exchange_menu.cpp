@@ -124,7 +124,7 @@ int CheckExchange(const char*) {
     return result;
 }
 
-constexpr RegistrationModes kExchangeModes{InstallExchange, RemoveExchange, CheckExchange};
+constexpr RegistrationModes kExchangeModes{InstallExchange, RemoveExchange, CheckExchange, false};
 
 // --- TXRRegExchangeWordMenu ---
 
@@ -151,7 +151,7 @@ int CheckWordMail(const char*) {
     return CheckItem(kWordMailVerbKey) == kCheckWrong ? kCheckWrong : kCheckCorrect;
 }
 
-constexpr RegistrationModes kWordMailModes{InstallWordMail, RemoveWordMail, CheckWordMail};
+constexpr RegistrationModes kWordMailModes{InstallWordMail, RemoveWordMail, CheckWordMail, false};
 
 }  // namespace
 }  // namespace txr::registration

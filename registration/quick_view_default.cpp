@@ -75,7 +75,7 @@ int CheckDefaultViewer(const char*) {
 }
 
 constexpr RegistrationModes kDefaultViewerModes{InstallDefaultViewer, RemoveDefaultViewer,
-                                                CheckDefaultViewer};
+                                                CheckDefaultViewer, false};
 
 // --- TXRRegQuickViewCommand: HKCR\QuickView\Shell\Open\Command ---
 
@@ -140,7 +140,7 @@ int CheckOpenCommand(const char*) {
 }
 
 constexpr RegistrationModes kOpenCommandModes{InstallOpenCommand, RemoveOpenCommand,
-                                              CheckOpenCommand};
+                                              CheckOpenCommand, false};
 
 }  // namespace
 }  // namespace txr::registration

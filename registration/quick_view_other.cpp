@@ -108,7 +108,7 @@ int Check(const char*) {
     return result;
 }
 
-constexpr RegistrationModes kQuickViewOtherModes{Install, Remove, Check};
+constexpr RegistrationModes kQuickViewOtherModes{Install, Remove, Check, false};
 
 }  // namespace
 }  // namespace txr::registration

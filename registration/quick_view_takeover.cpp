@@ -155,7 +155,7 @@ int Check(const char*) {
     return result;
 }
 
-constexpr RegistrationModes kQuickViewModes{Install, Remove, Check};
+constexpr RegistrationModes kQuickViewModes{Install, Remove, Check, false};
 
 }  // namespace
 }  // namespace txr::registration

@@ -33,7 +33,7 @@ int RunRegistration(int mode, HKEY logKey, const char* installPath,
     // MAX_PATH either; the modes get it as no path at all.
     char path[MAX_PATH];
     const char* usablePath = nullptr;
-    if (mode == kModeInstall || mode == kModeCheck) {
+    if (modes.readsInstallPath && (mode == kModeInstall || mode == kModeCheck)) {
         switch (guard::CopyTextIn(installPath, path)) {
         case guard::TextIn::Copied: usablePath = path; break;
         case guard::TextIn::Absent:

@@ -54,18 +54,22 @@ private:
 };
 
 // The three modes of one registration.  install gets the log key and the
-// install path (possibly null), check the install path.
+// install path (possibly null), check the install path.  A registration
+// whose entries name no module never reads the path: readsInstallPath is
+// false, and its modes get null.
 struct RegistrationModes {
     int (*install)(HKEY logKey, const char* installPath);
     void (*remove)();
     int (*check)(const char* installPath);
+    bool readsInstallPath = true;
 };
 
 // Runs the mode's function.  Remove returns 1, any other mode than 1, 2 or
-// 3 does nothing and returns 0.  Install and check first copy installPath;
-// when it cannot be read (a bad pointer), they return 3 and 4 at once,
-// having changed and logged nothing.  Nothing escapes: should anything
-// throw, install reports 2, check 4, remove 1.
+// 3 does nothing and returns 0.  Install and check of a registration that
+// reads the path first copy installPath; when it cannot be read (a bad
+// pointer), they return 3 and 4 at once, having changed and logged nothing.
+// The caller's path is never touched otherwise.  Nothing escapes: should
+// anything throw, install reports 2, check 4, remove 1.
 int RunRegistration(int mode, HKEY logKey, const char* installPath,
                     const RegistrationModes& modes) noexcept;
 

@@ -57,7 +57,7 @@ int CheckContextMenu(const char*) {
 }
 
 constexpr RegistrationModes kContextMenu{InstallContextMenu, RemoveContextMenu,
-                                         CheckContextMenu};
+                                         CheckContextMenu, false};
 
 // --- TXRRegNTShellApproved: HKLM\...\Shell Extensions\Approved ---
 //
@@ -115,7 +115,7 @@ int CheckShellApproval(const char*) {
 }
 
 constexpr RegistrationModes kShellApproval{InstallShellApproval, RemoveShellApproval,
-                                           CheckShellApproval};
+                                           CheckShellApproval, false};
 
 }  // namespace
 }  // namespace txr::registration
