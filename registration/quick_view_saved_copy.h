@@ -20,7 +20,7 @@ namespace txr::registration {
 // then be left out.
 bool SaveQuickViewBeforeTakeover();
 
-// The same for HKCR\QuickView held open by the caller (with full access);
+// The same for HKCR\QuickView held open by the caller (read access);
 // shape receives what the save found of it (KeyShape).
 bool SaveQuickViewBeforeTakeover(HKEY quickView, KeyShape* shape);
 

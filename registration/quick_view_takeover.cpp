@@ -100,7 +100,10 @@ void RemoveMarkedEntries(HKEY quickView, const KeyShape& entries) {
 int Install(HKEY logKey, const char*) {
     InstallReport report(logKey);
     reg::Key quickView;
-    LONG opened = reg::Open(HKEY_CLASSES_ROOT, kQuickViewKey, kFullAccess, quickView.receive());
+    // QuickView itself is only read and its entries deleted by name, for
+    // which the system asks no right of the parent's handle: read access,
+    // so that a key the user may not write is still taken over.
+    LONG opened = reg::Open(HKEY_CLASSES_ROOT, kQuickViewKey, kReadAccess, quickView.receive());
     if (opened == ERROR_FILE_NOT_FOUND) {
         return kRegDone;  // no Quick View on this system: nothing to save or take over
     }

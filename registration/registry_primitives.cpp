@@ -154,6 +154,21 @@ Counts CountsOf(HKEY key) {
     return counts;
 }
 
+// Whether key has no value (no subkey) at index count, where the counts
+// RegQueryInfoKey gave before a copy end: one that arrived while the copy
+// ran lies there, and the copy never saw it.
+bool NoValueBeyond(HKEY key, DWORD count) {
+    char name[1];
+    DWORD length = sizeof name;
+    return reg::EnumValue(key, count, name, &length, nullptr, nullptr, nullptr) ==
+           ERROR_NO_MORE_ITEMS;
+}
+bool NoSubkeyBeyond(HKEY key, DWORD count) {
+    char name[1];
+    DWORD length = sizeof name;
+    return reg::EnumKey(key, count, name, &length) == ERROR_NO_MORE_ITEMS;
+}
+
 // The copy of CopyKeyTree and SaveKeyTree.  The names of the subkeys met
 // are added to *shape when given.  *seenWhole stays true only when
 // the copy saw everything of the source arrive: every value enumerated and
@@ -170,7 +185,7 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
 LONG MergeKeyTree(HKEY sourceParent, const char* sourcePath, HKEY destinationParent,
                   const char* destinationPath, Existing existing, bool* seenWhole) {
     reg::Key source;
-    LONG status = reg::Open(sourceParent, sourcePath, kFullAccess, source.receive());
+    LONG status = reg::Open(sourceParent, sourcePath, kReadAccess, source.receive());
     if (status != ERROR_SUCCESS) {
         *seenWhole = false;
         return status;
@@ -204,7 +219,8 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
     const bool keepExisting = existing == Existing::Keep && disposition != REG_CREATED_NEW_KEY;
     const Counts counts = CountsOf(source);
 
-    for (DWORD index = 0; index < counts.values; ++index) {
+    DWORD index = 0;
+    for (; index < counts.values; ++index) {
         char name[kCopyValueNameSize];
         BYTE data[kCopyValueDataSize];
         DWORD nameLength = sizeof name;
@@ -216,13 +232,27 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
             if (status != ERROR_NO_MORE_ITEMS || counts.values != MAXDWORD) *seenWhole = false;
             break;
         }
-        if (keepExisting && HasValue(destination.get(), name)) continue;
+        if (keepExisting) {
+            // Only a value known to be absent is added: one that cannot be
+            // asked about may be the saved original, which is kept, and the
+            // copy is then not known to be whole.
+            LONG found = reg::QueryValue(destination.get(), name, nullptr, nullptr, nullptr);
+            if (found == ERROR_SUCCESS) continue;
+            if (found != ERROR_FILE_NOT_FOUND) {
+                *seenWhole = false;
+                continue;
+            }
+        }
         if (reg::SetValue(destination.get(), name, type, data, dataLength) != ERROR_SUCCESS) {
             *seenWhole = false;
         }
     }
+    // Counts not known were enumerated to their end already.
+    if (index == counts.values && counts.values != MAXDWORD && !NoValueBeyond(source, index)) {
+        *seenWhole = false;
+    }
 
-    for (DWORD index = 0; index < counts.subkeys; ++index) {
+    for (index = 0; index < counts.subkeys; ++index) {
         char name[kKeyNameSize];
         DWORD length = sizeof name;
         status = reg::EnumKey(source, index, name, &length);
@@ -231,7 +261,7 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
             break;
         }
         reg::Key child;
-        status = reg::Open(source, name, kFullAccess, child.receive());
+        status = reg::Open(source, name, kReadAccess, child.receive());
         if (status != ERROR_SUCCESS) {
             *seenWhole = false;
             continue;
@@ -242,6 +272,9 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
             childShape = &shape->subkeys.back();
         }
         MergeKeyTree(child.get(), destination.get(), name, existing, seenWhole, childShape);
+    }
+    if (index == counts.subkeys && counts.subkeys != MAXDWORD && !NoSubkeyBeyond(source, index)) {
+        *seenWhole = false;
     }
     return ERROR_SUCCESS;
 }

@@ -77,8 +77,8 @@ struct KeyShape {
     bool known = false;
 };
 
-// CopyKeyTreeWhole from a source key the caller holds open (with
-// kFullAccess), which it leaves open.  shape, when given, receives the
+// CopyKeyTreeWhole from a source key the caller holds open (read access
+// is all a copy needs), which it leaves open.  shape, when given, receives the
 // source's shape (known only as described above).
 LONG CopyOpenKeyTreeWhole(HKEY source, HKEY destinationParent, const char* destinationPath,
                           KeyShape* shape = nullptr);
@@ -97,8 +97,8 @@ LONG CopyOpenKeyTreeWhole(HKEY source, HKEY destinationParent, const char* desti
 LONG SaveKeyTree(HKEY sourceParent, const char* sourcePath, HKEY savedParent,
                  const char* savedPath);
 
-// SaveKeyTree from a source key the caller holds open (with kFullAccess),
-// which it leaves open; shape as for CopyOpenKeyTreeWhole.
+// SaveKeyTree from a source key the caller holds open (read access is
+// enough), which it leaves open; shape as for CopyOpenKeyTreeWhole.
 LONG SaveOpenKeyTree(HKEY source, HKEY savedParent, const char* savedPath,
                      KeyShape* shape = nullptr);
 

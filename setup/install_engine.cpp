@@ -107,6 +107,8 @@ void WriteRecordValues(HKEY product, const char* installPath, const char* source
 
 void WriteInstallStatus(HKEY product, DWORD status) {
     if (reg::SetDword(product, "InstallStatus", status) != ERROR_SUCCESS) {
+        // An earlier run's status must not stand for this one.
+        reg::DeleteValue(product, "InstallStatus");
         TXRLogError(product, 51, 52, 1086, kMinor);
     }
 }

@@ -54,13 +54,17 @@ protected:
     }
     // The installation status agrees with the error log, and is 3 exactly
     // when a fatal step stopped the sequence.
-    void CheckStatusAgainstLog(const std::string& label, bool fatal) {
+    // productBefore: the product key before a run over an earlier setup,
+    // which a fatal run that could write nothing leaves as it was.
+    void CheckStatusAgainstLog(const std::string& label, bool fatal,
+                               const RegTree* productBefore = nullptr) {
         auto status = GetDword(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus");
         auto count = GetDword(HKEY_LOCAL_MACHINE, kProduct, "ErrorCount");
         DWORD records = 0;
         while (GetValue(HKEY_LOCAL_MACHINE, kProduct, "Error" + std::to_string(records))) ++records;
         EXPECT_EQ(count.value_or(0), records) << label << ": ErrorCount against the records";
         if (!KeyExists(HKEY_LOCAL_MACHINE, kProduct)) return;  // fatal: nothing written
+        if (fatal && productBefore && ReadTree(HKEY_LOCAL_MACHINE, kProduct) == *productBefore) return;
         if (!status) {
             // Only a failed write of the status itself leaves it out.
             bool statusWriteLogged = false;
@@ -93,10 +97,10 @@ protected:
         EXPECT_EQ(machineExpected, machine) << label << "\nexpected:\n" << Dump(machineExpected)
                                             << "actual:\n" << Dump(machine);
     }
-    unsigned CountCalls(bool uninstall) {
+    unsigned CountCalls(bool uninstall, int setupsBefore = 0) {
         RegistryRedirect fresh;
         Prepare();
-        if (uninstall) RunAutomaticSetup(0);
+        for (int n = uninstall ? 1 : setupsBefore; n > 0; --n) RunAutomaticSetup(0);
         RegistryFaults faults;
         if (uninstall) UninstallWorkstation();
         else RunAutomaticSetup(0);
@@ -145,6 +149,31 @@ TEST_F(FaultInjectionTest, EveryCallOfTheUnattendedSetupMayFail) {
             RunAutomaticSetup(0);
         }
         CheckStatusAgainstLog(label, FatalBoxesSince(boxesBefore) > 0);
+        UninstallWorkstation();
+        CheckClean(label);
+        if (HasFailure()) break;
+    }
+}
+
+// A reinstall meets the saved copies of the first setup: whichever of its
+// calls fails, the system's saved entries survive it, and the uninstall
+// gives them back.
+TEST_F(FaultInjectionTest, EveryCallOfASetupOverAnEarlierOneMayFail) {
+    unsigned calls = CountCalls(false, 1);
+    for (unsigned k : StepsToTry(calls, "second setup's registry calls", "made to fail")) {
+        std::string label = "second setup with call " + std::to_string(k) + " failing";
+        RegistryRedirect fresh;
+        Prepare();
+        RunAutomaticSetup(0);
+        ResetErrorLogForTesting();
+        const RegTree productBefore = ReadTree(HKEY_LOCAL_MACHINE, kProduct);
+        std::size_t boxesBefore = prompts_.shown().size();
+        {
+            RegistryFaults faults;
+            faults.FailNth(k);
+            RunAutomaticSetup(0);
+        }
+        CheckStatusAgainstLog(label, FatalBoxesSince(boxesBefore) > 0, &productBefore);
         UninstallWorkstation();
         CheckClean(label);
         if (HasFailure()) break;

@@ -30,15 +30,16 @@ RegTree Subtree(const RegTree& tree, const std::string& prefix) {
 class QuickViewTest : public RegistrationTest {
 protected:
     // Makes the calls of kind op on a target fail in the takeover's walk,
-    // not while the saved copy is made: the copy opens every entry first
-    // (with full access) and its check lists every entry's viewers first,
-    // so the walk's are the second full-access open and the second listing.
+    // not while the saved copy is made: the copy reads every entry (with
+    // read access) and looks past its last viewer, and its check lists
+    // every entry's viewers, so the walk's are the first full-access open
+    // and the third listing of an entry without viewers.
     void FailInTheWalk(RegistryFaults& faults, reg::Op op, const std::string& target) {
         auto seen = std::make_shared<int>(0);
         faults.FailWhen([seen, op, target](const reg::Call& call) {
             if (call.op != op || !EndsWithNoCase(reg::Describe(call), target)) return false;
-            if (op == reg::Op::Open && call.access != kFull) return false;
-            return ++*seen >= 2;
+            if (op == reg::Op::Open) return call.access == kFull;
+            return ++*seen >= 3;
         });
     }
     // Makes the takeover walk QuickView again instead of taking the marks
@@ -269,25 +270,31 @@ TEST_F(QuickViewTest, LongNamesAreEntriesLikeAnyOther) {
     EXPECT_EQ(kCheckCorrect, TXRRegQuickView(kModeCheck, nullptr, nullptr));
 }
 
-TEST_F(QuickViewTest, TakeoverOpensWithFullAccessAndChecksWithReadAccess) {
+TEST_F(QuickViewTest, TakeoverReadsWithReadAccessAndOpensForWritingOnlyWhatItDeletes) {
     CreateKey(HKEY_CLASSES_ROOT, Entry(".doc", kOtherViewer));
     {
         // One opening of QuickView and of each entry serves the saved copy
-        // and the takeover; a save that saw everything arrive is not read
+        // and the takeover, for reading: an entry the user may not write
+        // is saved and kept.  A save that saw everything arrive is not read
         // back.
         RegistryFaults faults;
-        TXRRegQuickView(kModeInstall, log_, nullptr);
-        EXPECT_EQ(std::vector<REGSAM>{kFull}, AccessAskedFor(faults, reg::Op::Open, "HKCR\\QuickView"));
-        EXPECT_EQ(std::vector<REGSAM>{kFull}, AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
+        faults.FailWhen([](const reg::Call& call) {
+            return call.op == reg::Op::Open && (call.access & KEY_SET_VALUE) &&
+                   EndsWithNoCase(reg::Describe(call), "QuickView\\.doc");
+        });
+        EXPECT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
+        EXPECT_EQ(std::vector<REGSAM>{KEY_READ}, AccessAskedFor(faults, reg::Op::Open, "HKCR\\QuickView"));
+        EXPECT_EQ(std::vector<REGSAM>{KEY_READ}, AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
+        EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, std::string("QuickView.Original\\.doc\\") + kOtherViewer));
     }
     {
         // A save that needed its check reads with read access, and the walk
-        // opens the entries again with full access.
+        // opens the entries for their test and deletion with full access.
         DeleteKeyTree(HKEY_CLASSES_ROOT, "QuickView.Original");
         SaveThatOnlyACheckFindsWhole();
         RegistryFaults faults;
         TXRRegQuickView(kModeInstall, log_, nullptr);
-        EXPECT_EQ(std::vector<REGSAM>({kFull, KEY_READ, kFull}),
+        EXPECT_EQ(std::vector<REGSAM>({KEY_READ, KEY_READ, kFull}),
                   AccessAskedFor(faults, reg::Op::Open, "QuickView\\.doc"));
     }
     RegistryFaults checking;
@@ -296,6 +303,25 @@ TEST_F(QuickViewTest, TakeoverOpensWithFullAccessAndChecksWithReadAccess) {
               AccessAskedFor(checking, reg::Op::Open, "HKCR\\QuickView"));
     EXPECT_EQ(std::vector<REGSAM>{KEY_READ},
               AccessAskedFor(checking, reg::Op::Open, "QuickView\\.doc"));
+}
+
+// An entry that arrives in the saved copy while it is merged back is not
+// lost with it: the copy sees it did not get everything, and the saved copy
+// stays.
+TEST_F(QuickViewTest, AnEntryAddedToTheSavedCopyDuringItsRestoreKeepsTheCopy) {
+    SetString(HKEY_CLASSES_ROOT, "QuickView", "", "Quick View");
+    CreateKey(HKEY_CLASSES_ROOT, Entry(".txt", kSystemViewer));
+    ASSERT_EQ(kRegDone, TXRRegQuickView(kModeInstall, log_, nullptr));
+    RegistryFaults faults;
+    faults.FailWhen([added = false](const reg::Call& call) mutable {
+        if (!added && call.op == reg::Op::EnumValue && EndsWithNoCase(call.keyPath, "QuickView.Original")) {
+            added = true;
+            CreateKey(HKEY_CLASSES_ROOT, "QuickView.Original\\.late");
+        }
+        return false;
+    });
+    TXRRegQuickView(kModeRemove, nullptr, nullptr);
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "QuickView.Original\\.late"));
 }
 
 // --- TXRRegQuickViewOther ---
