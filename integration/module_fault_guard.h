@@ -15,7 +15,9 @@ namespace txr {
 // not take, the module's frames are unwound, *result is 0, *exceptionCode
 // (when given) receives the exception code, and the function returns false.
 // Exceptions outside the call, and warnings such as breakpoints, are not
-// touched: the guard exists only for the duration of the call.
+// touched: the guard exists only for the duration of the call.  After a
+// stack overflow, what a later one on the same thread gets differs between
+// Windows NT and Windows 95: see guard::RunGuarded.
 bool CallEntryGuarded(AIEntryFunction entry, int code, int index, void* data, int* result,
                       DWORD* exceptionCode = nullptr);
 

@@ -17,8 +17,22 @@
 // registered for good; the frame record lives on this call's stack and is
 // gone when the call returns, whichever way it returns.
 //
+// A stack overflow uses up the thread's guard page: Windows NT reports the
+// overflow when the stack grows into its last guard page, lets the
+// handlers run on that page, and sets no new one, so that the thread's next
+// overflow would find no guard and end the process.  After the jump back,
+// with the body's frames gone, the guard sets a guard page again at the
+// lowest page the stack has reached, as the C runtime's _resetstkoflw does
+// (CRTDLL.DLL has none).  Windows 95 has no guard pages (its stacks end in
+// pages without access that the system keeps itself): there the guard
+// changes nothing.
+//
 // This is 32-bit x86 only; the library is built for nothing else.
 #include "platform/fault_guard.h"
+
+#include "platform/os_version.h"
+
+#include <cstdint>
 
 #if !defined(__i386__)
 #error "The fault guard works on the 32-bit x86 exception handler chain."
@@ -65,6 +79,42 @@ EXCEPTION_DISPOSITION NTAPI OnGuardedException(EXCEPTION_RECORD* record, void* e
     frame->exceptionCode = record->ExceptionCode;
     RtlUnwind(establisherFrame, nullptr, record, nullptr);
     __builtin_longjmp(frame->resume, 1);
+}
+
+// Pages of 4 KB, on every x86 Windows.
+constexpr std::uintptr_t kPageSize = 4096;
+// The lowest pages of a stack, which the system keeps for itself (the
+// reserved end and the page the last overflow handlers run on): the guard
+// page is never set below them.
+constexpr std::uintptr_t kSystemPages = 2;
+
+// Called in RunGuarded's frame after a caught stack overflow: sets the
+// guard page of the thread's stack again at the lowest page the stack has
+// reached (at least kSystemPages above its end), unless the stack still has
+// a guard page, or the system has none (Windows 95), or no page is left
+// below this frame's.  Changes nothing when it cannot.
+__attribute__((noinline)) void SetStackGuardAgain() {
+    if (os::IsWindows95()) return;
+    volatile char here = 0;
+    const auto top = reinterpret_cast<std::uintptr_t>(&here);
+    MEMORY_BASIC_INFORMATION region;
+    if (!VirtualQuery(reinterpret_cast<void*>(top), &region, sizeof region)) return;
+    const auto end = reinterpret_cast<std::uintptr_t>(region.AllocationBase);
+    // The stack's blocks from its end up to this frame: the first committed
+    // one is the lowest page the stack has reached.
+    std::uintptr_t lowest = 0;
+    for (std::uintptr_t at = end; at < top;) {
+        if (!VirtualQuery(reinterpret_cast<void*>(at), &region, sizeof region)) return;
+        if (region.Protect & PAGE_GUARD) return;
+        if (region.State == MEM_COMMIT && lowest == 0) lowest = at;
+        at = reinterpret_cast<std::uintptr_t>(region.BaseAddress) + region.RegionSize;
+    }
+    const std::uintptr_t floor = end + kSystemPages * kPageSize;
+    const std::uintptr_t guard = lowest > floor ? lowest : floor;
+    if (lowest == 0 || guard + kPageSize > (top & ~(kPageSize - 1))) return;
+    DWORD previous = 0;
+    VirtualProtect(reinterpret_cast<void*>(guard), kPageSize, PAGE_READWRITE | PAGE_GUARD,
+                   &previous);
 }
 
 // The bodies below read and write the caller's memory through volatile
@@ -137,6 +187,7 @@ __attribute__((noinline)) bool RunGuarded(void (*body)(void* context), void* con
     // Back from the handler: the body's frames are unwound and the chain
     // ends at the guard's record again; take it out.
     SetChainHead(frame.registration.Next);
+    if (frame.exceptionCode == EXCEPTION_STACK_OVERFLOW) SetStackGuardAgain();
     if (exceptionCode) *exceptionCode = frame.exceptionCode;
     return false;
 }

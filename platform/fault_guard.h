@@ -20,6 +20,13 @@ namespace txr::guard {
 // Exceptions outside the body, and warnings such as breakpoints, are not
 // touched.
 //
+// A stack overflow spends the thread's guard page.  On Windows NT the guard
+// sets it again once the body's frames are gone, so every later overflow of
+// the thread is caught as well (unless the stack has no page left below the
+// caller's frame).  Windows 95 has no guard pages and keeps the end of a
+// stack itself: there only the first overflow of a thread is promised, and
+// a later one on the same thread may end the process.
+//
 // The body is left by a jump: no destructor of its own frames runs then.  A
 // body therefore holds nothing that needs one (no strings, containers or
 // handle owners) and allocates nothing; what it produces goes through

@@ -30,18 +30,21 @@ std::string OnOneLine(std::string value) {
     return value;
 }
 
-DWORD WriteAll(const char* path, const std::string& text) {
+DWORD WriteAll(const char* path, const std::string& text, FileWriter write) {
     file::FileHandle file(CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) return GetLastError();
     std::size_t done = 0;
     while (done < text.size()) {
         DWORD written = 0;
-        if (!WriteFile(file.get(), text.data() + done, static_cast<DWORD>(text.size() - done),
-                       &written, nullptr) ||
-            written == 0) {
+        if (!write(file.get(), text.data() + done, static_cast<DWORD>(text.size() - done),
+                   &written, nullptr)) {
             return GetLastError() != ERROR_SUCCESS ? GetLastError() : ERROR_WRITE_FAULT;
         }
+        // Done without a byte written: the call set no error, and the last
+        // error is an earlier call's (the creation over the temporary file
+        // leaves ERROR_ALREADY_EXISTS).
+        if (written == 0) return ERROR_WRITE_FAULT;
         done += written;
     }
     if (!FlushFileBuffers(file.get()) || !file.Close()) return GetLastError();
@@ -69,7 +72,8 @@ DWORD MoveIntoPlace(const char* temporary, const char* path) {
 }  // namespace
 
 std::string ReportFilePath(const std::string& path, const std::string& computer) {
-    return EndsInFolderMark(path) ? path + computer + ".INI" : path;
+    if (!EndsInFolderMark(path)) return path;
+    return computer.empty() ? std::string() : path + computer + ".INI";
 }
 
 std::string IniText(const std::vector<IniSection>& sections) {
@@ -84,13 +88,13 @@ std::string IniText(const std::vector<IniSection>& sections) {
     return text;
 }
 
-DWORD WriteFileWhole(const std::string& path, const std::string& text) {
+DWORD WriteFileWhole(const std::string& path, const std::string& text, FileWriter write) {
     // A name of the platform's making in the target's own folder: unique
     // there, so that workstations that write into one folder at once never
     // share it, and on the target's drive, so that the move is a rename.
     char temporary[MAX_PATH];
     if (!GetTempFileNameA(FolderOf(path).c_str(), "TXR", 0, temporary)) return GetLastError();
-    DWORD error = WriteAll(temporary, text);
+    DWORD error = WriteAll(temporary, text, write);
     if (error == ERROR_SUCCESS) error = MoveIntoPlace(temporary, path.c_str());
     if (error != ERROR_SUCCESS) DeleteFileA(temporary);
     return error;

@@ -21,7 +21,8 @@ struct IniSection {
 };
 
 // Where --report PATH puts the file: PATH itself, or, when PATH ends in a
-// backslash (or a slash), a file named computer + ".INI" in that folder.
+// backslash (or a slash), a file named computer + ".INI" in that folder;
+// the empty text for a folder when computer is empty (no name to give).
 std::string ReportFilePath(const std::string& path, const std::string& computer);
 
 // The file's text: each section's name in brackets, then "key=value"
@@ -37,7 +38,10 @@ std::string IniText(const std::vector<IniSection>& sections);
 // deleted and the new one renamed into its place, so that for a moment
 // there is no report, but never half of one.  Returns ERROR_SUCCESS, or the
 // platform's error with the temporary file gone; the older report then stays
-// as it was, unless the rename after its deletion failed.
-DWORD WriteFileWhole(const std::string& path, const std::string& text);
+// as it was, unless the rename after its deletion failed.  write is the
+// platform's WriteFile unless a test puts a stand-in of the same form.
+using FileWriter = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+DWORD WriteFileWhole(const std::string& path, const std::string& text,
+                     FileWriter write = &::WriteFile);
 
 }  // namespace txr::support_tool

@@ -469,7 +469,8 @@ struct ReportFacts {
     std::optional<int> repaired;  // with --repair
 };
 
-std::vector<IniSection> ReportSections(const ReportFacts& facts) {
+// computer is left out of the report when it is empty.
+std::vector<IniSection> ReportSections(const ReportFacts& facts, const std::string& computer) {
     IniSection checks{"Checks", {}};
     for (int i = 0; i < kCheckCount; ++i) {
         const char* verdict = facts.checks->passed(i) ? "OK" : "PROBLEM";
@@ -477,11 +478,12 @@ std::vector<IniSection> ReportSections(const ReportFacts& facts) {
     }
     IniSection summary{"Summary", {{"Failed", std::to_string(facts.failed)}}};
     if (facts.repaired) summary.entries.push_back({"Repaired", std::to_string(*facts.repaired)});
+    IniSection workstation{"Workstation", {}};
+    if (!computer.empty()) workstation.entries.push_back({"Computer", computer});
+    workstation.entries.push_back({"Checked", LocalTimeNow()});
+    workstation.entries.push_back({"Library", facts.libraryPath});
     return {
-        {"Workstation",
-         {{"Computer", ComputerName()},
-          {"Checked", LocalTimeNow()},
-          {"Library", facts.libraryPath}}},
+        workstation,
         RecordSection(*facts.record, facts.productKey),
         ErrorLogSection(facts.productKey),
         checks,
@@ -489,15 +491,17 @@ std::vector<IniSection> ReportSections(const ReportFacts& facts) {
     };
 }
 
-// Writes the report file; false (having said why) when it cannot.
+// Writes the report file; false (having said why) when it cannot.  Only a
+// folder needs the computer's name (a workstation without networking may
+// have none).
 bool WriteReport(const std::string& path, const ReportFacts& facts) {
     const std::string computer = ComputerName();
-    if (computer.empty()) {
+    const std::string target = ReportFilePath(path, computer);
+    if (target.empty()) {
         std::fprintf(stderr, "TXRSUPP: cannot write the report: the computer's name is unknown.\n");
         return false;
     }
-    const std::string target = ReportFilePath(path, computer);
-    DWORD error = WriteFileWhole(target, IniText(ReportSections(facts)));
+    DWORD error = WriteFileWhole(target, IniText(ReportSections(facts, computer)));
     if (error != ERROR_SUCCESS) {
         std::fprintf(stderr, "TXRSUPP: cannot write the report %s (%s).\n", target.c_str(),
                      SystemErrorText(error).c_str());
@@ -626,6 +630,13 @@ int Run(const Options& options) {
     return exitCode;
 }
 
+// An argument in the place of --report's PATH that is an option instead:
+// one that begins with "-", or "/?".  A report file of such a name is given
+// as .\-NAME.
+bool IsOptionNotPath(const char* argument) {
+    return argument[0] == '-' || std::strcmp(argument, "/?") == 0;
+}
+
 // Reads the command line; false (having said why) when it is not one the
 // tool knows.  *help is set for a request for the usage.
 bool ReadOptions(int argc, char** argv, Options* options, bool* help) {
@@ -637,7 +648,7 @@ bool ReadOptions(int argc, char** argv, Options* options, bool* help) {
         } else if (std::strcmp(option, "--repair") == 0) {
             options->repair = true;
         } else if (std::strcmp(option, "--report") == 0) {
-            if (i + 1 >= argc || argv[i + 1][0] == '\0') {
+            if (i + 1 >= argc || argv[i + 1][0] == '\0' || IsOptionNotPath(argv[i + 1])) {
                 std::fprintf(stderr, "TXRSUPP: --report needs the PATH of the report file\n\n");
                 return false;
             }

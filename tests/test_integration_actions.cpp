@@ -336,6 +336,11 @@ int WINAPI RaisesItsOwn(int code, int, void*) {
     RaiseException(0xE0000001u + static_cast<DWORD>(code), 0, 0, nullptr);
     return 1;
 }
+volatile int g_never = -1;
+int WINAPI OverflowsTheStack(int depth, int, void* data) {
+    volatile char frame[1024] = {static_cast<char>(depth)};
+    return depth == g_never ? 0 : OverflowsTheStack(depth + 1, 0, data) + frame[0];
+}
 int WINAPI NestsAGuard(int, int, void*) {
     int inner = -1;
     bool returned = CallEntryGuarded(WritesThroughNull, 0, 0, nullptr, &inner);
@@ -361,6 +366,12 @@ TEST(ModuleFaultGuard, ReturnsTheAnswerOrReportsTheFault) {
     EXPECT_FALSE(CallEntryGuarded(RaisesItsOwn, 1, 0, nullptr, &result, &code));
     EXPECT_EQ(0xE0000002u, code);
     EXPECT_EQ(chain, HandlerChain());
+
+    // Every overflow of the thread's stack, not only its first.
+    for (int overflow = 0; overflow < 3; ++overflow) {
+        EXPECT_FALSE(CallEntryGuarded(OverflowsTheStack, 0, 0, nullptr, &result, &code));
+        EXPECT_EQ(static_cast<DWORD>(EXCEPTION_STACK_OVERFLOW), code) << overflow;
+    }
 
     // A guard inside a guarded call catches its own fault; the outer call
     // returns normally.

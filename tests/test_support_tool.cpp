@@ -5,6 +5,7 @@
 // of every shape, the repair, the report file, and the tool's own
 // failures.
 #include "registration/message_text.h"
+#include "support_tool/report_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/registry_tree.h"
 #include "tests/support/scratch_folder.h"
@@ -312,9 +313,11 @@ TEST_F(SupportToolTest, HelpAndUnknownOptions) {
     EXPECT_EQ(kExitUsage, unknown.exitCode);
     EXPECT_TRUE(Shows(unknown, "TXRSUPP: unknown option --fix-everything")) << unknown.output;
     EXPECT_TRUE(Shows(unknown, "Usage: TXRSUPP [--repair]")) << unknown.output;
-    ProgramRun noPath = RunTool("--report");
-    EXPECT_EQ(kExitUsage, noPath.exitCode);
-    EXPECT_TRUE(Shows(noPath, "--report needs the PATH")) << noPath.output;
+    for (const char* arguments : {"--report", "--report --repair", "--repair --report -h"}) {
+        ProgramRun noPath = RunTool(arguments);
+        EXPECT_EQ(kExitUsage, noPath.exitCode) << arguments;
+        EXPECT_TRUE(Shows(noPath, "--report needs the PATH")) << noPath.output;
+    }
 }
 
 TEST_F(SupportToolTest, WithoutTheLibraryAboveItTheToolSaysWhereItLooked) {
@@ -596,6 +599,12 @@ TEST_F(SupportToolTest, OnWindows95TheNtApprovalPassesAndTheReportIsReplaced) {
     EXPECT_EQ(INVALID_HANDLE_VALUE, FindFirstFileA((reports / "*.TMP").c_str(), &found));
 }
 
+// Done, with nothing written and no error of its own.
+BOOL WINAPI WritesNothing(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
+    *written = 0;
+    return TRUE;
+}
+
 TEST_F(SupportToolTest, AReportThatCannotBeWrittenGivesItsOwnExitCode) {
     ScratchFolder reports;
     ProgramRun run = RunTool("--report " + reports / "missing\\");
@@ -603,6 +612,27 @@ TEST_F(SupportToolTest, AReportThatCannotBeWrittenGivesItsOwnExitCode) {
     EXPECT_TRUE(Shows(run, "TXRSUPP: cannot write the report " + reports / "missing\\" +
                                ComputerName() + ".INI (error "))
         << run.output;
+
+    // A write that gets no further is a write fault, not the error the
+    // temporary file's creation left (ERROR_ALREADY_EXISTS).
+    WriteFile(reports / "WS.INI", "older");
+    EXPECT_EQ(static_cast<DWORD>(ERROR_WRITE_FAULT),
+              support_tool::WriteFileWhole(reports / "WS.INI", "[Summary]", WritesNothing));
+    EXPECT_EQ("older", ReadFile(reports / "WS.INI"));
+
+    // Without a computer name (the value Wine's GetComputerNameA reads
+    // gone) only a folder cannot take the report.
+    const char* active = "System\\CurrentControlSet\\Control\\ComputerName\\ActiveComputerName";
+    const std::string computer = ComputerName();
+    DeleteValue(HKEY_LOCAL_MACHINE, active, "ComputerName");
+    ProgramRun named = RunTool("--report " + reports / "WS.INI");
+    ProgramRun folder = RunTool("--report " + reports.path());
+    SetString(HKEY_LOCAL_MACHINE, active, "ComputerName", computer);
+    EXPECT_EQ(std::to_string(named.exitCode) + " (none)",
+              ReportValue(reports / "WS.INI", "Summary", "Failed") + " " +
+                  ReportValue(reports / "WS.INI", "Workstation", "Computer"));
+    EXPECT_TRUE(folder.exitCode == kExitNoReport && Shows(folder, "name is unknown"))
+        << folder.output;
 }
 
 }  // namespace
