@@ -15,7 +15,8 @@
 // many workstations at once, where a message box would stop it for good.
 //
 // Exit code: the number of failed checks (0: the workstation is healthy;
-// with --repair, those still failing after it); kExitNoReport when the
+// with --repair, those still failing after it); kExitSetupRunning when a
+// setup kept running for ten minutes (nothing checked); kExitNoReport when the
 // report file cannot be written, kExitCannotRun when the library cannot be
 // loaded or is not the one expected, kExitUsage for a bad command line.
 #include "platform/bounded_text.h"
@@ -23,6 +24,7 @@
 #include "support_tool/library_exports.h"
 #include "support_tool/registry_values.h"
 #include "support_tool/report_file.h"
+#include "support_tool/setup_turn.h"
 #include "support_tool/system_error.h"
 
 #include <windows.h>
@@ -39,6 +41,7 @@ namespace {
 
 // --- exit codes ---
 
+constexpr int kExitSetupRunning = 252;
 constexpr int kExitNoReport = 253;
 constexpr int kExitCannotRun = 254;
 constexpr int kExitUsage = 255;
@@ -532,11 +535,14 @@ void PrintUsage(std::FILE* out) {
                  "Exit code:\n"
                  "  0        every check passed (with --repair: after the repair)\n"
                  "  1 to %d  the number of failed checks (the installation record is one)\n"
+                 "  %d      a setup kept running on this workstation for ten minutes:\n"
+                 "           nothing was checked (the tool waits for a running setup)\n"
                  "  %d      the report file could not be written\n"
                  "  %d      the tool cannot run: %s could not be loaded or lacks\n"
                  "           an export\n"
                  "  %d      unknown option, or --report without a PATH\n",
-                 kLibraryFile, kProductKeyShown, kAllChecks, kExitNoReport, kExitCannotRun,
+                 kLibraryFile, kProductKeyShown, kAllChecks, kExitSetupRunning, kExitNoReport,
+                 kExitCannotRun,
                  kLibraryFile, kExitUsage);
 }
 
@@ -581,6 +587,18 @@ int Run(const Options& options) {
     if (!noWindows.active()) {
         std::fprintf(stderr, "TXRSUPP: cannot keep the library from showing windows.\n");
         return kExitCannotRun;
+    }
+
+    // A setup running now would be seen half done: its end is waited for,
+    // and no setup starts while the tool checks and repairs.
+    SetupTurn turn([] {
+        Print("Waiting for the setup running on this workstation to end ...\n");
+        std::fflush(stdout);
+    });
+    if (!turn.mayGoOn()) {
+        std::fprintf(stderr, "TXRSUPP: a setup has been running on this workstation for ten "
+                             "minutes; nothing was checked.\n");
+        return kExitSetupRunning;
     }
 
     Library library;

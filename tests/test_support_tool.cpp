@@ -5,6 +5,7 @@
 // of every shape, the repair, the report file, and the tool's own
 // failures.
 #include "registration/message_text.h"
+#include "setup/setup_lock.h"
 #include "support_tool/report_file.h"
 #include "tests/support/program_run.h"
 #include "tests/support/registry_tree.h"
@@ -21,6 +22,7 @@
 #include <iterator>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace txr::test {
@@ -306,6 +308,7 @@ TEST_F(SupportToolTest, HelpAndUnknownOptions) {
     EXPECT_TRUE(Shows(help, "Usage: TXRSUPP [--repair] [--report PATH] [--help]")) << help.output;
     EXPECT_TRUE(Shows(help, "255 unknown option")) << help.output;
     EXPECT_TRUE(Shows(help, "253 the report file could not be written")) << help.output;
+    EXPECT_TRUE(Shows(help, "252 a setup kept running on this workstation")) << help.output;
     EXPECT_TRUE(Shows(help, "1 to 14 the number of failed checks")) << help.output;
     EXPECT_EQ(std::string::npos, help.output.find("Checks\n")) << "help runs no check";
 
@@ -603,6 +606,29 @@ TEST_F(SupportToolTest, OnWindows95TheNtApprovalPassesAndTheReportIsReplaced) {
 BOOL WINAPI WritesNothing(HANDLE, LPCVOID, DWORD, LPDWORD written, LPOVERLAPPED) {
     *written = 0;
     return TRUE;
+}
+
+// A login script's setup and the tool may start at once (Windows 95 runs
+// both lines of a batch file without waiting): while a setup holds the
+// workstation's lock the tool reads nothing, and it reports once the lock
+// is free.  (Five seconds are ample for the tool to run when it does not
+// wait; that it waits does not depend on them.)
+TEST_F(SupportToolTest, TheToolWaitsForARunningSetup) {
+    SetUpWorkstation();
+    ScratchFolder reports;
+    const std::string report = reports / "WS.INI";
+    HANDLE lock = CreateMutexA(nullptr, TRUE, kSetupLockName);
+    ASSERT_NE(nullptr, lock);
+    ProgramRun run;
+    std::thread tool([&run, &report] { run = RunTool("--repair --report " + report); });
+    for (int tenth = 0; tenth < 50 && !FileExists(report); ++tenth) Sleep(100);
+    EXPECT_FALSE(FileExists(report)) << "checked while a setup ran";
+    ReleaseMutex(lock);
+    tool.join();
+    CloseHandle(lock);
+    EXPECT_EQ(0u, run.exitCode) << run.output;
+    EXPECT_TRUE(Shows(run, "Waiting for the setup running on this workstation to end")) << run.output;
+    EXPECT_EQ("0", ReportValue(report, "Summary", "Failed"));
 }
 
 TEST_F(SupportToolTest, AReportThatCannotBeWrittenGivesItsOwnExitCode) {
