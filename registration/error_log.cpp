@@ -4,6 +4,7 @@
 #include "platform/prompt.h"
 #include "platform/registry_api.h"
 #include "registration/message_text.h"
+#include "registration/registry_primitives.h"
 
 #include <cstdio>
 
@@ -16,17 +17,17 @@ DWORD g_recordCount = 0;
 constexpr std::size_t kDetailSize = 256;
 constexpr std::size_t kBoxTextSize = 1016;
 
-void WriteRecord(HKEY key, int whatFailed, int effect, LONG code) {
+// Writes record number, then "ErrorCount" = number + 1; returns the status
+// of that last write.
+LONG WriteRecord(HKEY key, DWORD number, int whatFailed, int effect, LONG code) {
     char name[32];
-    text::FormatTo(name, sizeof name, "Error%lu", static_cast<unsigned long>(g_recordCount));
+    text::FormatTo(name, sizeof name, "Error%lu", static_cast<unsigned long>(number));
     reg::SetDword(key, name, static_cast<DWORD>(code));
-    text::FormatTo(name, sizeof name, "ErrorString%lu", static_cast<unsigned long>(g_recordCount));
+    text::FormatTo(name, sizeof name, "ErrorString%lu", static_cast<unsigned long>(number));
     reg::SetString(key, name, LoadMessageText(whatFailed));
-    text::FormatTo(name, sizeof name, "ErrorDescription%lu",
-                   static_cast<unsigned long>(g_recordCount));
+    text::FormatTo(name, sizeof name, "ErrorDescription%lu", static_cast<unsigned long>(number));
     reg::SetString(key, name, LoadMessageText(effect));
-    ++g_recordCount;
-    reg::SetDword(key, "ErrorCount", g_recordCount);
+    return reg::SetDword(key, "ErrorCount", number + 1);
 }
 
 // Puts detail in place of the first "%s" of the body; every other
@@ -49,6 +50,15 @@ void InsertDetail(char* out, std::size_t size, const char* body, const char* det
 
 DWORD ErrorLogRecordCount() { return g_recordCount; }
 
+bool AppendErrorRecord(HKEY key, int whatFailed, int effect, LONG code) {
+    DWORD count = 0;
+    LONG status = QueryRegistryDword(key, "ErrorCount", &count);
+    if ((status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) || count == MAXDWORD) {
+        return false;
+    }
+    return WriteRecord(key, count, whatFailed, effect, code) == ERROR_SUCCESS;
+}
+
 void ResetErrorLogForTesting() { g_recordCount = 0; }
 
 }  // namespace txr
@@ -56,7 +66,7 @@ void ResetErrorLogForTesting() { g_recordCount = 0; }
 extern "C" int WINAPI TXRLogError(HKEY key, int whatFailed, int effect, LONG code,
                                   int severity) {
     using namespace txr;
-    if (key) WriteRecord(key, whatFailed, effect, code);
+    if (key) WriteRecord(key, g_recordCount++, whatFailed, effect, code);
     if (severity != kFatal) return 0;
 
     // "<text> [<code>]" in 255 characters: a long text loses its end, never

@@ -19,6 +19,17 @@ constexpr int kMsgCloseEffect = 6;
 // of the next record.
 DWORD ErrorLogRecordCount();
 
+// Appends one record (ErrorN, ErrorStringN, ErrorDescriptionN) under key
+// after the records it already holds, for a run that has logged nothing
+// there itself: N is the key's "ErrorCount" (0 when the key has none),
+// which then becomes N + 1; this loading's counter does not move.  Returns
+// true when the new count was written.  Records nothing, and returns false,
+// when the count cannot be read for another reason than its absence (a
+// record numbered from 0 could overwrite one that counts) or is at its
+// limit.  Failed writes of the record's values are ignored, as TXRLogError
+// ignores them; nothing is shown.
+bool AppendErrorRecord(HKEY key, int whatFailed, int effect, LONG code);
+
 // Starts the numbering again at 0.  The library itself never does this;
 // the test programs, which stand in for a fresh loading, do.
 void ResetErrorLogForTesting();

@@ -113,6 +113,41 @@ void WriteInstallStatus(HKEY product, DWORD status) {
     }
 }
 
+// The product key says at once that it records a network installation,
+// and says it again in its place among the record's values.  A setup
+// stopped half way (the machine turned off) thus never leaves what looks
+// like a local installation, which an unattended setup would refuse to go
+// over.  A setup that fails, though, ends with none of the record's values
+// it would have written: the failed end gives back what the key held
+// before, no value or the old one, so that a failed setup over a local
+// installation leaves it local and the next decision sees what it saw
+// before.  The mark is made only where that can be given back (no value,
+// or one of at most 4 bytes).  A failed write of the mark is the later
+// write's to report.
+class EarlyNetworkMark {
+public:
+    explicit EarlyNetworkMark(HKEY product) : product_(product) {
+        before_ = reg::QueryValue(product, "Network", &type_, data_, &size_);
+        if (before_ == ERROR_SUCCESS || before_ == ERROR_FILE_NOT_FOUND) {
+            made_ = reg::SetDword(product, "Network", 1) == ERROR_SUCCESS;
+        }
+    }
+    // For the failed end: the key's Network as it was before the mark.
+    void GiveBack() {
+        if (!made_) return;
+        if (before_ == ERROR_FILE_NOT_FOUND) reg::DeleteValue(product_, "Network");
+        else reg::SetValue(product_, "Network", type_, data_, size_);
+    }
+
+private:
+    HKEY product_;
+    LONG before_;
+    DWORD type_ = REG_NONE;
+    BYTE data_[sizeof(DWORD)] = {};
+    DWORD size_ = sizeof data_;
+    bool made_ = false;
+};
+
 // Paths of the Quick View programs in the system's VIEWERS folder.
 struct ViewerFiles {
     char folder[kPathSize];
@@ -156,12 +191,7 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
         return kEngineFailed;
     }
     AppendBackslash(installPath, kPathSize);
-    // The key says at once that it records a network installation, and
-    // says it again in its place below.  A setup stopped half way (the
-    // machine turned off) thus never leaves what looks like a local
-    // installation, which an unattended setup would refuse to go over.  A
-    // failure here is the later write's to report.
-    reg::SetDword(product.get(), "Network", 1);
+    EarlyNetworkMark networkMark(product.get());
 
     Failures failures{product.get()};
     for (const Step& step : kInstallOrder) {
@@ -169,6 +199,7 @@ int WriteInstallation(char* installPath, const char* sourcePath) {
         int result = step.run(kModeInstall, product.get(), installPath);
         if (result == kRegMinorFailure) failures.any = true;
         if (result == kRegFatal) {
+            networkMark.GiveBack();
             WriteInstallStatus(product.get(), kInstallStatusFailed);
             return kEngineFailed;
         }

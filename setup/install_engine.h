@@ -25,7 +25,8 @@ constexpr unsigned kInstallStatusFailed = 3;
 // The install sequence.  installPath is a writable 260-character text (a
 // missing trailing backslash is added in place); sourcePath is recorded as
 // given.  Returns 0 when set up (InstallStatus 1 or 2), -1 when a fatal
-// registration failed (InstallStatus 3) or the product key could not be
+// registration failed (InstallStatus 3; the record's other values, Network
+// among them, as they were before) or the product key could not be
 // created at all (fatal box, nothing written).  Every failure is logged
 // under the product key.
 int WriteInstallation(char* installPath, const char* sourcePath);

@@ -7,6 +7,7 @@
 #include "registration/error_log.h"
 #include "registration/message_text.h"
 #include "registration/registry_primitives.h"
+#include "setup/install_engine.h"
 #include "setup/install_record.h"
 #include "setup/setup_entry.h"
 
@@ -19,14 +20,25 @@ void TellSetupIsRunning() {
     prompt::ShowMessageBox(nullptr, LoadMessageText(kMsgSetupAlreadyRunning), caption, MB_OK);
 }
 
+// This run has logged nothing: numbered from this loading's counter, its
+// record would take the place of the last setup's first one.  It goes
+// after them, and a status that says "no errors" would then disagree with
+// the log, so it says "with errors", as after a Quick View program that
+// could not be saved.  A missing status is left missing: the run that holds
+// the lock may be writing the record right now.
 void RecordGaveUp() {
     reg::Key product;
     if (reg::Open(HKEY_LOCAL_MACHINE, kProductKeyPath, kFullAccess, product.receive()) !=
-        ERROR_SUCCESS) {
+            ERROR_SUCCESS ||
+        !AppendErrorRecord(product.get(), kMsgSetupLockGaveUp, kMsgSetupLockGaveUpEffect,
+                           kSetupLockGaveUpCode)) {
         return;
     }
-    TXRLogError(product.get(), kMsgSetupLockGaveUp, kMsgSetupLockGaveUpEffect,
-                kSetupLockGaveUpCode, kMinor);
+    DWORD status = 0;
+    if (QueryRegistryDword(product.get(), "InstallStatus", &status) == ERROR_SUCCESS &&
+        status == kInstallStatusClean) {
+        reg::SetDword(product.get(), "InstallStatus", kInstallStatusWithErrors);
+    }
 }
 
 }  // namespace

@@ -23,10 +23,12 @@ constexpr DWORD kSetupLockPollMs = 250;
 // Message told to an interactive run while another one is running.
 constexpr int kMsgSetupAlreadyRunning = 166;
 // The error log's record of an unattended run that gave up waiting: what
-// failed, its effect, and the code.
+// failed, its effect, and the code.  The code is the installation record's
+// 100, the one a setup logs when it could not run at all and wrote nothing
+// (no access to the registry): this run did not run either.
 constexpr int kMsgSetupLockGaveUp = 167;
 constexpr int kMsgSetupLockGaveUpEffect = 168;
-constexpr LONG kSetupLockGaveUpCode = 1110;
+constexpr LONG kSetupLockGaveUpCode = 100;
 
 // Holds the workstation's setup lock for as long as it lives.
 class SetupLock {
@@ -37,10 +39,12 @@ public:
     // - interactive: shows message 166 (caption 152, OK) and gives up at
     //   once;
     // - unattended: looks again every 250 ms for up to ten minutes, then
-    //   gives up and records (167, 168, 1110, severity 2) in the error log
-    //   of the product key, when that key exists (it is never created: a
-    //   product key without an installation record would make the next
-    //   decision see a local installation).
+    //   gives up and appends (167, 168, 100) to the error log of the
+    //   product key after the records already there, and makes a status 1
+    //   ("set up without errors") 2, so that status and log agree; only
+    //   when that key exists (it is never created: a product key without
+    //   an installation record would make the next decision see a local
+    //   installation).
     // A lock left by a run that ended without releasing it (a killed
     // process) counts as free.  When no lock can be made at all (the name
     // taken by another kind of object, no resources), the run goes on

@@ -205,11 +205,10 @@ TEST_F(InstallEngineTest, AFatalRegistrationStopsTheSequenceWithStatusThree) {
     }
     EXPECT_EQ(Dword(3), GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
     ASSERT_EQ(1u, prompts_.shown().size()) << "the fatal box";
-    for (const char* value : {"InstallPath", "SourcePath", "MajorRelease"}) {
+    for (const char* value :
+         {"InstallPath", "SourcePath", "MajorRelease", "MinorRelease", "SubRelease", "Network"}) {
         EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, kProduct, value)) << value;
     }
-    EXPECT_EQ(Dword(1), GetValue(HKEY_LOCAL_MACHINE, kProduct, "Network"))
-        << "a failed setup never looks like a local installation to the next";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstall));
     EXPECT_FALSE(GetValue(HKEY_LOCAL_MACHINE, "Software\\Corvel\\Orbisel", "APIDLL"));
     EXPECT_EQ("&Quick View,0,2",
@@ -218,6 +217,14 @@ TEST_F(InstallEngineTest, AFatalRegistrationStopsTheSequenceWithStatusThree) {
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE,
                            "Software\\Microsoft\\Windows\\CurrentVersion\\App Paths\\txr32.exe"));
     EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.EXE")) << "no Quick View replacement";
+
+    SetDword(HKEY_LOCAL_MACHINE, kProduct, "Network", 0);  // a local installation
+    {
+        RegistryFaults faults;
+        faults.Fail(reg::Op::Create, "HKCR\\CLSID\\{F0F08737-0C36-101B-B086-0020AF07D0F4}");
+        EXPECT_EQ(0, InstallFromServer());
+    }
+    EXPECT_EQ(Dword(0), GetValue(HKEY_LOCAL_MACHINE, kProduct, "Network")) << "stays local";
 }
 
 TEST_F(InstallEngineTest, WithoutAWholeSavedCopyTheQuickViewTakeoverIsLeftOut) {

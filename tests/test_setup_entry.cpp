@@ -3,6 +3,7 @@
 // cannot be read.
 #include "setup/setup_entry.h"
 
+#include "registration/error_log.h"
 #include "setup/automatic_setup.h"
 #include "setup/library_state.h"
 #include "setup/setup_lock.h"
@@ -267,20 +268,24 @@ TEST_F(SetupEntryTest, WhileAnotherRunHoldsTheWorkstation) {
         EXPECT_EQ(0u, clock.totalPaused());
 
         // An unattended run waits ten minutes, then gives up silently and
-        // says why in the error log.
+        // says why in the error log, with a status that agrees.
+        SetDword(HKEY_LOCAL_MACHINE, kKey, "InstallStatus", 1);
         EXPECT_EQ(Steps{}, Run("-s"));
         EXPECT_GE(clock.totalPaused(), kSetupLockWaitMs);
         EXPECT_LT(clock.totalPaused(), kSetupLockWaitMs + kSetupLockPollMs);
         EXPECT_EQ(3u, prompts_.shown().size());
         EXPECT_EQ(1u, GetDword(HKEY_LOCAL_MACHINE, kKey, "ErrorCount"));
-        EXPECT_EQ(1110u, GetDword(HKEY_LOCAL_MACHINE, kKey, "Error0"));
+        EXPECT_EQ(100u, GetDword(HKEY_LOCAL_MACHINE, kKey, "Error0"));
+        EXPECT_EQ(2u, GetDword(HKEY_LOCAL_MACHINE, kKey, "InstallStatus"));
         EXPECT_EQ("Could not run setup because another setup was still running after 10 minutes",
                   GetString(HKEY_LOCAL_MACHINE, kKey, "ErrorString0"));
         EXPECT_EQ("As a result of this error, this setup did not change your system. If Orbisel "
                   "is not set up as you expect, run setup again.",
                   GetString(HKEY_LOCAL_MACHINE, kKey, "ErrorDescription0"));
+        ResetErrorLogForTesting();  // the next run is a process of its own
         EXPECT_EQ(Steps{}, Run("-s -u"));
-        EXPECT_EQ(2u, GetDword(HKEY_LOCAL_MACHINE, kKey, "ErrorCount"));
+        EXPECT_EQ(2u, GetDword(HKEY_LOCAL_MACHINE, kKey, "ErrorCount")) << "after the first";
+        EXPECT_EQ(100u, GetDword(HKEY_LOCAL_MACHINE, kKey, "Error1"));
 
         // Without an installation record the give-up is not recorded: a
         // product key made for it would look like a local installation.
