@@ -154,21 +154,6 @@ Counts CountsOf(HKEY key) {
     return counts;
 }
 
-// Whether key has no value (no subkey) at index count, where the counts
-// RegQueryInfoKey gave before a copy end: one that arrived while the copy
-// ran lies there, and the copy never saw it.
-bool NoValueBeyond(HKEY key, DWORD count) {
-    char name[1];
-    DWORD length = sizeof name;
-    return reg::EnumValue(key, count, name, &length, nullptr, nullptr, nullptr) ==
-           ERROR_NO_MORE_ITEMS;
-}
-bool NoSubkeyBeyond(HKEY key, DWORD count) {
-    char name[1];
-    DWORD length = sizeof name;
-    return reg::EnumKey(key, count, name, &length) == ERROR_NO_MORE_ITEMS;
-}
-
 // The copy of CopyKeyTree and SaveKeyTree.  The names of the subkeys met
 // are added to *shape when given.  *seenWhole stays true only when
 // the copy saw everything of the source arrive: every value enumerated and
@@ -247,10 +232,7 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
             *seenWhole = false;
         }
     }
-    // Counts not known were enumerated to their end already.
-    if (index == counts.values && counts.values != MAXDWORD && !NoValueBeyond(source, index)) {
-        *seenWhole = false;
-    }
+    const bool allValuesRead = index == counts.values;
 
     for (index = 0; index < counts.subkeys; ++index) {
         char name[kKeyNameSize];
@@ -273,8 +255,13 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
         }
         MergeKeyTree(child.get(), destination.get(), name, existing, seenWhole, childShape);
     }
-    if (index == counts.subkeys && counts.subkeys != MAXDWORD && !NoSubkeyBeyond(source, index)) {
-        *seenWhole = false;
+    // A value or subkey that arrived while the copy ran lies past the counts
+    // it began with, where the copy never looked: the counts asked again
+    // tell (one call for both; a count not known was enumerated to its end
+    // already, and an enumeration that ended early has said so).
+    if (allValuesRead && index == counts.subkeys && counts.values != MAXDWORD) {
+        const Counts after = CountsOf(source);
+        if (after.values != counts.values || after.subkeys != counts.subkeys) *seenWhole = false;
     }
     return ERROR_SUCCESS;
 }

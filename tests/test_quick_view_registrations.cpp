@@ -30,16 +30,15 @@ RegTree Subtree(const RegTree& tree, const std::string& prefix) {
 class QuickViewTest : public RegistrationTest {
 protected:
     // Makes the calls of kind op on a target fail in the takeover's walk,
-    // not while the saved copy is made: the copy reads every entry (with
-    // read access) and looks past its last viewer, and its check lists
-    // every entry's viewers, so the walk's are the first full-access open
-    // and the third listing of an entry without viewers.
+    // not while the saved copy is made: the copy opens every entry (with
+    // read access) and its check lists every entry's viewers first, so the
+    // walk's are the first full-access open and the second listing.
     void FailInTheWalk(RegistryFaults& faults, reg::Op op, const std::string& target) {
         auto seen = std::make_shared<int>(0);
         faults.FailWhen([seen, op, target](const reg::Call& call) {
             if (call.op != op || !EndsWithNoCase(reg::Describe(call), target)) return false;
             if (op == reg::Op::Open) return call.access == kFull;
-            return ++*seen >= 3;
+            return ++*seen >= 2;
         });
     }
     // Makes the takeover walk QuickView again instead of taking the marks
