@@ -154,6 +154,33 @@ Counts CountsOf(HKEY key) {
     return counts;
 }
 
+bool IsStringType(DWORD type) {
+    return type == REG_SZ || type == REG_EXPAND_SZ || type == REG_MULTI_SZ;
+}
+
+// Writes a copied value byte for byte; data has room for one byte past
+// size.  The registry's ANSI writer counts a terminator that string data
+// left out when the byte just after the data is zero (Wine does, and
+// Windows NT is believed to), so a value saved without its terminator
+// would come back one byte longer: the byte after the data is made
+// non-zero.  Whatever a system does all the same, such a value is read
+// back (the only values that cost a call more) and one stored otherwise
+// counts as not arrived.  In a saved copy (Keep) it is taken out again, so
+// that a name in a saved copy still means its data arrived whole.
+bool WriteValueExactly(HKEY destination, const char* name, DWORD type, BYTE* data, DWORD size,
+                       Existing existing) {
+    data[size] = 0xFF;
+    if (reg::SetValue(destination, name, type, data, size) != ERROR_SUCCESS) return false;
+    if (!IsStringType(type) || size == 0 || data[size - 1] == 0) return true;
+    DWORD storedType = 0, storedSize = 0;
+    if (reg::QueryValue(destination, name, &storedType, nullptr, &storedSize) == ERROR_SUCCESS &&
+        storedType == type && storedSize == size) {
+        return true;
+    }
+    if (existing == Existing::Keep) reg::DeleteValue(destination, name);
+    return false;
+}
+
 // The copy of CopyKeyTree and SaveKeyTree.  The names of the subkeys met
 // are added to *shape when given.  *seenWhole stays true only when
 // the copy saw everything of the source arrive: every value enumerated and
@@ -207,9 +234,10 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
     DWORD index = 0;
     for (; index < counts.values; ++index) {
         char name[kCopyValueNameSize];
-        BYTE data[kCopyValueDataSize];
+        // One byte more than a value may fill: see WriteValueExactly.
+        BYTE data[kCopyValueDataSize + 1];
         DWORD nameLength = sizeof name;
-        DWORD dataLength = sizeof data;
+        DWORD dataLength = kCopyValueDataSize;
         DWORD type = 0;
         status = reg::EnumValue(source, index, name, &nameLength, &type, data, &dataLength);
         if (status != ERROR_SUCCESS) {
@@ -228,7 +256,7 @@ LONG MergeKeyContents(HKEY source, HKEY destinationParent, const char* destinati
                 continue;
             }
         }
-        if (reg::SetValue(destination.get(), name, type, data, dataLength) != ERROR_SUCCESS) {
+        if (!WriteValueExactly(destination.get(), name, type, data, dataLength, existing)) {
             *seenWhole = false;
         }
     }

@@ -148,15 +148,25 @@ void RandomWorkstation(unsigned seed, const std::string& installPath) {
     auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
     auto name = [&](const char* stem) { return std::string(stem) + std::to_string(random() % 1000); };
     const char* viewers[] = {kSystemViewer, kOtherViewer, kProductViewer};
+    // Text stored without its terminating zero, which the registry keeps
+    // byte for byte.
+    auto unterminated = [&] {
+        const DWORD types[] = {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ};
+        return Binary({'o', 'd', 'd'}, types[pick(3)]);
+    };
     RegTree classes;
     if (pick(4) != 0) {
         if (pick(2)) classes["QuickView"][""] = Sz("Quick View");
+        if (pick(3) == 0) classes["QuickView"]["Odd"] = unterminated();
         for (int i = pick(8); i > 0; --i) {
             std::string entry = "QuickView\\." + name("e");
             switch (pick(3)) {
             case 0: classes[entry]; break;
             case 1: classes[entry + "\\" + viewers[pick(3)]][""] = Sz("viewer"); break;
-            default: classes[entry + "\\" + viewers[pick(3)]]["Extra"] = Dword(random()); break;
+            default:
+                classes[entry + "\\" + viewers[pick(3)]]["Extra"] =
+                    pick(2) ? Dword(random()) : unterminated();
+                break;
             }
         }
         if (pick(2)) classes["QuickView\\*\\" + std::string(viewers[pick(2)])][""] = Sz("all");
@@ -166,7 +176,7 @@ void RandomWorkstation(unsigned seed, const std::string& installPath) {
         const char* values[] = {"*", kSystemViewer, kOtherViewer, kProductViewer, "", "text"};
         if (pick(3)) classes[type + "\\QuickView"][""] = Sz(values[pick(6)]);
         else classes[type + "\\QuickView"]["NotDefault"] = Sz("x");
-        if (pick(2)) classes[type + "\\QuickView\\Sub"]["v"] = Dword(random());
+        if (pick(2)) classes[type + "\\QuickView\\Sub"]["v"] = pick(2) ? Dword(random()) : unterminated();
         if (pick(2)) classes[type][""] = Sz("A file type");
     }
     for (int i = pick(6); i > 0; --i) classes[name("Unrelated") + "\\shell"]["v"] = Sz("x");

@@ -47,9 +47,9 @@ namespace txr::test {
 void RealisticWorkstation(const std::string& installPath);
 
 // A workstation drawn from seed: Quick View entries of every kind, file
-// types with Quick View subkeys of both kinds, Exchange verbs of several
-// types and texts, unrelated keys, shared files inside and outside
-// installPath.
+// types with Quick View subkeys of both kinds (some values text without its
+// terminating zero), Exchange verbs of several types and texts, unrelated
+// keys, shared files inside and outside installPath.
 void RandomWorkstation(unsigned seed, const std::string& installPath);
 
 // What install then uninstall leaves of a "before" picture of HKCR and
