@@ -74,25 +74,26 @@ void ReadAppRecords() {
 
 void WriteAppRecords() {
     AppTable& table = Apps();
-    for (std::uint32_t i = 0; i < table.AppCount; ++i) {
-        const AppRecord& record = table.Records[i];
-        char path[128];
-        if (!AppKeyPath(record, path, sizeof path)) continue;
-        reg::Key key;
-        if (reg::Create(HKEY_LOCAL_MACHINE, path, kProductKeyClass, kFullAccess, key.receive()) !=
-            ERROR_SUCCESS) {
-            continue;
-        }
-        reg::SetDword(key.get(), "Status", static_cast<DWORD>(record.Status));
-        if (record.PathKnown) {
-            char appPath[kAppPathSize];
-            TerminatedCopy(appPath, record.AppPath);
-            reg::SetString(key.get(), "AppPath", appPath);
-        }
-        if (record.SaveDataPresent) {
-            DWORD length = std::min<DWORD>(record.SaveDataLength, sizeof record.SaveData);
-            reg::SetValue(key.get(), "SaveData", REG_BINARY, record.SaveData, length);
-        }
+    for (std::uint32_t i = 0; i < table.AppCount; ++i) WriteAppRecord(table.Records[i]);
+}
+
+void WriteAppRecord(const AppRecord& record) {
+    char path[128];
+    if (!AppKeyPath(record, path, sizeof path)) return;
+    reg::Key key;
+    if (reg::Create(HKEY_LOCAL_MACHINE, path, kProductKeyClass, kFullAccess, key.receive()) !=
+        ERROR_SUCCESS) {
+        return;
+    }
+    reg::SetDword(key.get(), "Status", static_cast<DWORD>(record.Status));
+    if (record.PathKnown) {
+        char appPath[kAppPathSize];
+        TerminatedCopy(appPath, record.AppPath);
+        reg::SetString(key.get(), "AppPath", appPath);
+    }
+    if (record.SaveDataPresent) {
+        DWORD length = std::min<DWORD>(record.SaveDataLength, sizeof record.SaveData);
+        reg::SetValue(key.get(), "SaveData", REG_BINARY, record.SaveData, length);
     }
 }
 

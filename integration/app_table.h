@@ -11,6 +11,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <vector>
 
 namespace txr {
 
@@ -120,6 +121,9 @@ void ReadAppRecords();
 // record by record.
 void WriteAppRecords();
 
+// WriteAppRecords for one record.
+void WriteAppRecord(const AppRecord& record);
+
 // Carries out every record's Action (1 integrate, 2 remove) in table order,
 // moving Status to 2, 1 or 4, and resets every Action to 3.  With a window,
 // its control 1036 shows each step and each step is followed by a pause of
@@ -137,8 +141,25 @@ int IntegrateApp(int index, HWND window);
 // 1 when the module answered 1, else 0; never shows anything.
 int RemoveAppIntegration(int index, HWND window);
 
-// Loads the modules and the records and removes every integration whose
-// Status is 2, without a window.  The records are not written back.
-void RemoveAllIntegrations();
+// Loads the modules and the records and removes, without a window, every
+// integration whose Status is 2, or a value no run writes (a damaged
+// record may stand for an integration in place: its module tells).  The
+// records are not written back.  Returns the table positions of the
+// integrations that could not be undone.
+std::vector<std::uint32_t> RemoveAllIntegrations();
+
+// The uninstall's account of the integrations it could not undo, made
+// after the installation record has been deleted: each application's
+// record is written again with Status 2 (the integration is still in
+// place, so a later uninstall tries again and keeps what its module saved
+// of the application's own setting), and an error-log record names the
+// application (message 174 with its name, 175, code 1200) after any
+// records the key still holds.  Nothing is written for an empty list.
+void RecordUndoneIntegrations(const std::vector<std::uint32_t>& undone);
+
+// Error-log code of an integration an uninstall could not undo.
+constexpr LONG kCodeIntegrationNotUndone = 1200;
+constexpr int kMsgIntegrationNotUndone = 174;        // "Could not undo the integration with %s"
+constexpr int kMsgIntegrationNotUndoneEffect = 175;
 
 }  // namespace txr

@@ -5,7 +5,11 @@
 #include "platform/bounded_text.h"
 #include "platform/clock.h"
 #include "platform/prompt.h"
+#include "platform/registry_api.h"
+#include "registration/error_log.h"
 #include "registration/message_text.h"
+#include "registration/registry_primitives.h"
+#include "setup/install_record.h"
 #include "setup/library_state.h"
 
 #include <algorithm>
@@ -125,15 +129,45 @@ void ApplyIntegrationActions(HWND window) {
     }
 }
 
-void RemoveAllIntegrations() {
+std::vector<std::uint32_t> RemoveAllIntegrations() {
     LoadIntegrationModules();
     ReadAppRecords();
     AppTable& table = Apps();
     for (std::uint32_t i = 0; i < table.AppCount; ++i) {
         AppRecord& record = table.Records[i];
-        record.Action = record.Status == kStatusIntegrated ? kActionRemove : kActionNone;
+        const bool mayBeIntegrated =
+            record.Status != kStatusNotIntegrated && record.Status != kStatusFailed;
+        record.Action = mayBeIntegrated ? kActionRemove : kActionNone;
+    }
+    std::vector<std::uint32_t> removing;
+    for (std::uint32_t i = 0; i < table.AppCount; ++i) {
+        if (table.Records[i].Action == kActionRemove) removing.push_back(i);
     }
     ApplyIntegrationActions(nullptr);
+    std::vector<std::uint32_t> undone;
+    for (std::uint32_t i : removing) {
+        if (table.Records[i].Status == kStatusFailed) undone.push_back(i);
+    }
+    return undone;
+}
+
+void RecordUndoneIntegrations(const std::vector<std::uint32_t>& undone) {
+    if (undone.empty()) return;
+    reg::Key product;
+    if (reg::Create(HKEY_LOCAL_MACHINE, kProductKeyPath, kProductKeyClass, kFullAccess,
+                    product.receive()) != ERROR_SUCCESS) {
+        return;
+    }
+    for (std::uint32_t i : undone) {
+        AppRecord& record = Apps().Records[i];
+        record.Status = kStatusIntegrated;
+        WriteAppRecord(record);
+        char whatFailed[kMessageTextMax + 1];
+        text::FormatTo(whatFailed, sizeof whatFailed, LoadMessageText(kMsgIntegrationNotUndone),
+                       record.DisplayName);
+        AppendErrorRecord(product.get(), whatFailed, kMsgIntegrationNotUndoneEffect,
+                          kCodeIntegrationNotUndone);
+    }
 }
 
 }  // namespace txr

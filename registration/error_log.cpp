@@ -19,12 +19,12 @@ constexpr std::size_t kBoxTextSize = 1016;
 
 // Writes record number, then "ErrorCount" = number + 1; returns the status
 // of that last write.
-LONG WriteRecord(HKEY key, DWORD number, int whatFailed, int effect, LONG code) {
+LONG WriteRecord(HKEY key, DWORD number, const char* whatFailed, int effect, LONG code) {
     char name[32];
     text::FormatTo(name, sizeof name, "Error%lu", static_cast<unsigned long>(number));
     reg::SetDword(key, name, static_cast<DWORD>(code));
     text::FormatTo(name, sizeof name, "ErrorString%lu", static_cast<unsigned long>(number));
-    reg::SetString(key, name, LoadMessageText(whatFailed));
+    reg::SetString(key, name, whatFailed);
     text::FormatTo(name, sizeof name, "ErrorDescription%lu", static_cast<unsigned long>(number));
     reg::SetString(key, name, LoadMessageText(effect));
     return reg::SetDword(key, "ErrorCount", number + 1);
@@ -51,12 +51,16 @@ void InsertDetail(char* out, std::size_t size, const char* body, const char* det
 DWORD ErrorLogRecordCount() { return g_recordCount; }
 
 bool AppendErrorRecord(HKEY key, int whatFailed, int effect, LONG code) {
+    return AppendErrorRecord(key, LoadMessageText(whatFailed), effect, code);
+}
+
+bool AppendErrorRecord(HKEY key, const char* whatFailedText, int effect, LONG code) {
     DWORD count = 0;
     LONG status = QueryRegistryDword(key, "ErrorCount", &count);
     if ((status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) || count == MAXDWORD) {
         return false;
     }
-    return WriteRecord(key, count, whatFailed, effect, code) == ERROR_SUCCESS;
+    return WriteRecord(key, count, whatFailedText, effect, code) == ERROR_SUCCESS;
 }
 
 void ResetErrorLogForTesting() { g_recordCount = 0; }
@@ -66,7 +70,7 @@ void ResetErrorLogForTesting() { g_recordCount = 0; }
 extern "C" int WINAPI TXRLogError(HKEY key, int whatFailed, int effect, LONG code,
                                   int severity) {
     using namespace txr;
-    if (key) WriteRecord(key, g_recordCount++, whatFailed, effect, code);
+    if (key) WriteRecord(key, g_recordCount++, LoadMessageText(whatFailed), effect, code);
     if (severity != kFatal) return 0;
 
     // "<text> [<code>]" in 255 characters: a long text loses its end, never

@@ -30,6 +30,10 @@ DWORD ErrorLogRecordCount();
 // ignores them; nothing is shown.
 bool AppendErrorRecord(HKEY key, int whatFailed, int effect, LONG code);
 
+// AppendErrorRecord with the what-failed text itself rather than its
+// message number (a message with the subject's name put in, say).
+bool AppendErrorRecord(HKEY key, const char* whatFailedText, int effect, LONG code);
+
 // Starts the numbering again at 0.  The library itself never does this;
 // the test programs, which stand in for a fresh loading, do.
 void ResetErrorLogForTesting();

@@ -312,10 +312,12 @@ int UninstallWorkstation() {
     ResetInstallPathToSetupDirectory();
     LoadIntegrationModules();
     ReadAppRecords();
-    if (Library().installPath[0] != '\0') RemoveAllIntegrations();
+    std::vector<std::uint32_t> undone;
+    if (Library().installPath[0] != '\0') undone = RemoveAllIntegrations();
     BeginPhase("Quick View program");
     RestoreQuickView();
     RemoveAllRegistrations();
+    RecordUndoneIntegrations(undone);
     BeginPhase(nullptr);
     return 0;
 }

@@ -64,7 +64,10 @@ void RestoreQuickView();
 int InstallFromServer();
 
 // Removes the product from the workstation: integrations, the Quick View
-// replacement, every registration and the product's keys.  Returns 0.
+// replacement, every registration and the product's keys.  An integration
+// that could not be undone keeps its application's record and gets an
+// error-log record (RecordUndoneIntegrations), so the product key then
+// holds those alone.  Returns 0.
 int UninstallWorkstation();
 
 // Removes every registration and the product's keys; results are ignored.

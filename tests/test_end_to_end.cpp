@@ -19,6 +19,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <optional>
 #include <regex>
 #include <sstream>
@@ -382,6 +383,35 @@ TEST_F(UnattendedEndToEndTest, AnOptionsFileDecidesPerApplicationAndPlugin) {
     EXPECT_EQ(2u, AppStatus("Quillpad"));
     EXPECT_EQ("[Viewer]\r\nProgram=X:\\TXR\\PROGRAM\\TXR32.EXE\r\n",
               ReadFile(kQuillpad + std::string("QUILLPAD.INI")));
+}
+
+// Quillpad's record damaged between two setups: the final uninstall gives
+// the user's own viewer back, or its error log says what it could not undo.
+TEST_F(UnattendedEndToEndTest, ADamagedApplicationRecordNeverLosesTheProgramsOwnViewer) {
+    const std::string apps = std::string(kProduct) + "\\Apps\\Quillpad";
+    const std::pair<const char*, std::function<void()>> damages[] = {
+        {"AppPath elsewhere", [&] { SetString(HKEY_LOCAL_MACHINE, apps, "AppPath", "C:\\Gone\\"); }},
+        {"SaveData garbled", [&] { SetValue(HKEY_LOCAL_MACHINE, apps, "SaveData", Binary({'Q'})); }},
+        {"Status 1", [&] { SetDword(HKEY_LOCAL_MACHINE, apps, "Status", 1); }},
+        {"Status 9", [&] { SetDword(HKEY_LOCAL_MACHINE, apps, "Status", 9); }},
+        {"product key gone", [&] { RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProduct); }},
+    };
+    for (const auto& [label, damage] : damages) {
+        Launch("-s");
+        damage();
+        Launch("-s -u");
+        Launch("-s");
+        EXPECT_EQ(0u, Launch("-s -u").exitCode);
+        bool restored = ReadFile(kQuillpad + std::string("QUILLPAD.INI")) == kQuillpadSettings;
+        auto count = GetDword(HKEY_LOCAL_MACHINE, kProduct, "ErrorCount");
+        bool logged = count && *count == 1 &&
+                      GetString(HKEY_LOCAL_MACHINE, kProduct, "ErrorString0") ==
+                          "Could not undo the integration with Quillpad Editor" &&
+                      GetDword(HKEY_LOCAL_MACHINE, apps, "Status") == 2u;
+        EXPECT_TRUE(restored != logged) << label << ": restored " << restored << ", logged " << logged;
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kProduct);
+        WriteFile(kQuillpad + std::string("QUILLPAD.INI"), kQuillpadSettings);
+    }
 }
 
 TEST_F(UnattendedEndToEndTest, ASetupFileAlreadyInTheWindowsDirectoryIsUsedAndDeleted) {

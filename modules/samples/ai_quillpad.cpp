@@ -7,6 +7,13 @@
 // server copy; the one edit made to the file is kept in SaveData (where it
 // starts, the bytes it replaced, the bytes it wrote), so that removing the
 // integration puts the file back exactly as it was, byte for byte.
+//
+// The entry it replaces is kept as Quillpad's original only when it does
+// not name the viewer already: an entry that does was written by an earlier
+// integration whose record has been lost, and keeping it would make a later
+// removal write the viewer back for good.  The record then says that the
+// original is not known, and a removal that cannot put the original back
+// answers 0, so that the uninstall records it in the error log.
 #include "modules/module_export.h"
 
 #include <cstdint>
@@ -35,6 +42,12 @@ struct SavedEdit {
 };
 static_assert(sizeof(SavedEdit) == 12, "SaveData header");
 constexpr char kMagic[4] = {'Q', 'P', 'V', '1'};
+// The same record when the entry replaced already named the viewer: the
+// original is not known, and the replaced bytes are not kept.
+constexpr char kMagicOriginalUnknown[4] = {'Q', 'P', 'V', '0'};
+
+// What SaveData holds.
+enum class Saved { None, Unsound, Known, OriginalUnknown };
 
 struct Edit {
     std::size_t offset = 0;
@@ -127,29 +140,34 @@ Edit PlanEdit(const std::string& ini, const std::string& command) {
     return Edit{ini.size(), 0, section};
 }
 
-// The edit recorded in SaveData, if there is a sound one.
-bool LoadSavedEdit(const txr::IntegrationRequest& request, std::size_t* offset,
-                   std::string* oldText, std::string* newText) {
-    if (!request.SaveDataPresent || !request.SaveData) return false;
+// The edit recorded in SaveData; offset and texts are set for Known and
+// OriginalUnknown (whose oldText is empty).
+Saved LoadSavedEdit(const txr::IntegrationRequest& request, std::size_t* offset,
+                    std::string* oldText, std::string* newText) {
+    if (!request.SaveDataPresent || !request.SaveData) return Saved::None;
     std::size_t length = request.SaveDataLength;
-    if (length > txr::kAiSaveDataSize || length < sizeof(SavedEdit)) return false;
+    if (length > txr::kAiSaveDataSize || length < sizeof(SavedEdit)) return Saved::Unsound;
     SavedEdit header;
     std::memcpy(&header, request.SaveData, sizeof header);
-    if (std::memcmp(header.magic, kMagic, sizeof kMagic) != 0) return false;
-    if (sizeof header + header.oldLength + header.newLength > length) return false;
+    const bool known = std::memcmp(header.magic, kMagic, sizeof kMagic) == 0;
+    if (!known && (std::memcmp(header.magic, kMagicOriginalUnknown, sizeof kMagic) != 0 ||
+                   header.oldLength != 0)) {
+        return Saved::Unsound;
+    }
+    if (sizeof header + header.oldLength + header.newLength > length) return Saved::Unsound;
     const char* bytes = reinterpret_cast<const char*>(request.SaveData) + sizeof header;
     *offset = header.offset;
     oldText->assign(bytes, header.oldLength);
     newText->assign(bytes + header.oldLength, header.newLength);
-    return true;
+    return known ? Saved::Known : Saved::OriginalUnknown;
 }
 
-bool StoreSavedEdit(txr::IntegrationRequest& request, std::size_t offset,
+bool StoreSavedEdit(txr::IntegrationRequest& request, std::size_t offset, bool originalKnown,
                     const std::string& oldText, const std::string& newText) {
     std::size_t length = sizeof(SavedEdit) + oldText.size() + newText.size();
     if (!request.SaveData || length > txr::kAiSaveDataSize) return false;
     SavedEdit header;
-    std::memcpy(header.magic, kMagic, sizeof kMagic);
+    std::memcpy(header.magic, originalKnown ? kMagic : kMagicOriginalUnknown, sizeof kMagic);
     header.offset = static_cast<std::uint32_t>(offset);
     header.oldLength = static_cast<std::uint16_t>(oldText.size());
     header.newLength = static_cast<std::uint16_t>(newText.size());
@@ -177,6 +195,26 @@ bool UndoEdit(std::string& ini, std::size_t offset, const std::string& oldText,
     return true;
 }
 
+// True when an entry line "Program=..." names the viewer, TXR32.EXE in
+// whatever folder (the server copy may have moved since).
+bool NamesViewer(const std::string& line) {
+    std::size_t equals = line.find('=');
+    if (equals == std::string::npos) return false;
+    std::size_t end = line.size();
+    while (end > equals + 1 && (IsBlank(line[end - 1]) || line[end - 1] == '"')) --end;
+    const std::size_t length = std::strlen(kViewerFile);
+    if (end < equals + 1 + length || !NameIs(line, end - length, end, kViewerFile)) return false;
+    const std::size_t name = end - length;
+    return name == equals + 1 || line[name - 1] == '\\' || line[name - 1] == ':' ||
+           line[name - 1] == '"' || IsBlank(line[name - 1]);
+}
+
+// The file's [Viewer] Program entry line, or the empty text.
+std::string ViewerEntry(const std::string& ini) {
+    Edit edit = PlanEdit(ini, "");
+    return ini.substr(edit.offset, edit.oldLength);
+}
+
 std::string SettingsPath(const txr::IntegrationRequest& request) {
     return WithBackslash(request.AppPath, sizeof request.AppPath) + kSettingsFile;
 }
@@ -192,28 +230,44 @@ int Integrate(txr::IntegrationRequest& request) {
     // so that the recorded original stays the one before any integration.
     std::size_t offset = 0;
     std::string oldText, newText;
-    if (LoadSavedEdit(request, &offset, &oldText, &newText)) UndoEdit(ini, offset, oldText, newText);
+    const Saved saved = LoadSavedEdit(request, &offset, &oldText, &newText);
+    if (saved == Saved::Known) UndoEdit(ini, offset, oldText, newText);
 
     Edit edit = PlanEdit(ini, viewerFolder + kViewerFile);
     std::string replaced = ini.substr(edit.offset, edit.oldLength);
+    // The viewer's own entry is never kept as the original: the one
+    // recorded before stays when there is one (the edit it made could not
+    // be found, say because the server copy moved), else the original is
+    // not known.
+    bool originalKnown = true;
+    if (NamesViewer(replaced)) {
+        originalKnown = saved == Saved::Known;
+        replaced = originalKnown ? oldText : std::string();
+    }
     if (sizeof(SavedEdit) + replaced.size() + edit.newText.size() > txr::kAiSaveDataSize) {
         return 0;  // an entry too long to be kept for the removal
     }
     ini.replace(edit.offset, edit.oldLength, edit.newText);
     if (!WriteWholeFile(path, ini)) return 0;
-    return StoreSavedEdit(request, edit.offset, replaced, edit.newText) ? 1 : 0;
+    return StoreSavedEdit(request, edit.offset, originalKnown, replaced, edit.newText) ? 1 : 0;
 }
 
+// 1 when the file no longer holds anything of the integration, 0 when it
+// does and cannot be put back: the entry names the viewer but the record
+// of the original is damaged, missing or says the original is not known,
+// or the file the record was made for cannot be read.
 int Remove(txr::IntegrationRequest& request) {
     std::size_t offset = 0;
     std::string oldText, newText;
-    // Nothing recorded: nothing of ours to take out.
-    if (!LoadSavedEdit(request, &offset, &oldText, &newText)) return 1;
+    const Saved saved = LoadSavedEdit(request, &offset, &oldText, &newText);
     std::string path = SettingsPath(request);
     std::string ini;
-    if (!ReadWholeFile(path, ini)) return 1;  // the program and its settings are gone
-    if (!UndoEdit(ini, offset, oldText, newText)) return 1;
-    return WriteWholeFile(path, ini) ? 1 : 0;
+    if (!ReadWholeFile(path, ini)) return saved == Saved::None ? 1 : 0;
+    if (saved == Saved::Known && UndoEdit(ini, offset, oldText, newText)) {
+        return WriteWholeFile(path, ini) ? 1 : 0;
+    }
+    // Nothing to put back: done unless the viewer is still named.
+    return NamesViewer(ViewerEntry(ini)) ? 0 : 1;
 }
 
 void WriteText(void* data, const char* text) {

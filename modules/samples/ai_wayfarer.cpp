@@ -4,7 +4,8 @@
 // that the setup registers for Orbisel, so there is nothing to change in it:
 // the module announces it with location kind 4 (the module knows where it
 // is) and the automatic flag, and integrating or removing always succeeds
-// without touching anything.  Its location is the folder of WAYFARER.EXE as
+// without touching anything (it keeps no original that could be lost, and
+// there is never anything it could fail to undo).  Its location is the folder of WAYFARER.EXE as
 // Wayfarer's own App Paths entry names it, else its standard folder.
 #include "modules/module_export.h"
 
