@@ -540,7 +540,10 @@ void PrintUsage(std::FILE* out) {
                  "  %d      the report file could not be written\n"
                  "  %d      the tool cannot run: %s could not be loaded or lacks\n"
                  "           an export\n"
-                 "  %d      unknown option, or --report without a PATH\n",
+                 "  %d      unknown option, or --report without a PATH\n"
+                 "\n"
+                 "The administrator's manual, section \"The support tool\", has the checks,\n"
+                 "the report file's sections and keys, and what to do about each problem.\n",
                  kLibraryFile, kProductKeyShown, kAllChecks, kExitSetupRunning, kExitNoReport,
                  kExitCannotRun,
                  kLibraryFile, kExitUsage);
