@@ -142,9 +142,10 @@ int IntegrateApp(int index, HWND window);
 int RemoveAppIntegration(int index, HWND window);
 
 // Loads the modules and the records and removes, without a window, every
-// integration whose Status is 2, or a value no run writes (a damaged
-// record may stand for an integration in place: its module tells).  The
-// records are not written back.  Returns the table positions of the
+// integration whose Status is not 1: integrated, failed (an integration or
+// removal that failed may have left something), or a value no run writes
+// (a damaged record); the module tells what is there.  The records are not
+// written back.  Returns the table positions of the
 // integrations that could not be undone.
 std::vector<std::uint32_t> RemoveAllIntegrations();
 

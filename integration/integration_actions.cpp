@@ -135,9 +135,9 @@ std::vector<std::uint32_t> RemoveAllIntegrations() {
     AppTable& table = Apps();
     for (std::uint32_t i = 0; i < table.AppCount; ++i) {
         AppRecord& record = table.Records[i];
-        const bool mayBeIntegrated =
-            record.Status != kStatusNotIntegrated && record.Status != kStatusFailed;
-        record.Action = mayBeIntegrated ? kActionRemove : kActionNone;
+        // Only "not integrated" is sure to leave nothing behind: a failed
+        // integration or removal may have, and so may a damaged record.
+        record.Action = record.Status != kStatusNotIntegrated ? kActionRemove : kActionNone;
     }
     std::vector<std::uint32_t> removing;
     for (std::uint32_t i = 0; i < table.AppCount; ++i) {
