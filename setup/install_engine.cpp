@@ -169,15 +169,29 @@ bool FileExists(const char* path) {
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-void DeleteSingleKey(HKEY root, const char* path) { reg::DeleteKey(root, path); }
+// Deletes root\path when it has no subkeys.  Windows NT refuses to delete
+// a key that still has subkeys, but Windows 95 deletes them with it: a
+// parent that another product still uses would go too.  So the count is
+// asked first, and a key whose count cannot be asked stays.
+void DeleteKeyWithoutSubkeys(HKEY root, const char* path) {
+    {
+        reg::Key key;
+        DWORD subkeys = 0;
+        if (reg::Open(root, path, kReadAccess, key.receive()) != ERROR_SUCCESS ||
+            reg::QueryInfo(key.get(), &subkeys, nullptr) != ERROR_SUCCESS || subkeys != 0) {
+            return;
+        }
+    }
+    reg::DeleteKey(root, path);
+}
 
-// A tree, then its parents one by one (each only when nothing else is left
-// in it: the platform refuses to delete a key that still has subkeys).
+// A tree, then its parents one by one, each only when nothing else is
+// left below it.
 void DeleteTreeAndParents(HKEY root, const char* tree, const char* parent,
                           const char* grandparent) {
     DeleteKeyTree(root, tree);
-    DeleteSingleKey(root, parent);
-    DeleteSingleKey(root, grandparent);
+    DeleteKeyWithoutSubkeys(root, parent);
+    DeleteKeyWithoutSubkeys(root, grandparent);
 }
 
 }  // namespace
@@ -259,12 +273,15 @@ ViewerOutcome PutProductViewerInPlace(const char* installPath) {
     // The first saved program stays saved across reinstalls.  The system's
     // program is replaced only once it is saved: if it cannot be moved
     // aside (in use, say), it stays in place.
-    if (FileExists(files.program) && !FileExists(files.saved) &&
-        !file::Move(files.program, files.saved)) {
+    const bool savingNow = FileExists(files.program) && !FileExists(files.saved);
+    if (savingNow && !file::Move(files.program, files.saved)) {
         return ViewerOutcome::SystemNotSaved;
     }
-    return file::Copy(product, files.program, FALSE) ? ViewerOutcome::InPlace
-                                                      : ViewerOutcome::NotCopied;
+    if (file::Copy(product, files.program, FALSE)) return ViewerOutcome::InPlace;
+    // Without the product's program (missing on the share, say) the
+    // system's own goes back in place rather than leave none at all.
+    if (savingNow) file::Move(files.saved, files.program);
+    return ViewerOutcome::NotCopied;
 }
 
 int ReplaceQuickView(const char* installPath) {

@@ -44,6 +44,7 @@ enum class ViewerOutcome {
     InPlace,         // the product's program was copied into place
     SystemNotSaved,  // the system's program could not be moved aside: it stays
     NotCopied,       // no system folder, no installation path, or the copy failed
+                     // (a system program saved just now is put back in place)
 };
 
 // ReplaceQuickView's steps without its logging, for callers that report

@@ -14,6 +14,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace txr::test {
 namespace {
@@ -299,6 +300,11 @@ TEST_F(InstallEngineTest, AServerWithoutTheProductsProgramFailsTheReplacement) {
     EXPECT_EQ(0, ReplaceQuickView(server_.path().c_str()));
     EXPECT_EQ(0, InstallFromServer());
     EXPECT_EQ(Dword(1), GetValue(HKEY_LOCAL_MACHINE, kProduct, "InstallStatus"));
+    // The system's program is not left moved aside with nothing in its place.
+    WriteFile(Viewers() + "QUIKVIEW.EXE", "system viewer");
+    EXPECT_EQ(0, InstallFromServer());
+    EXPECT_EQ("system viewer", ReadFile(Viewers() + "QUIKVIEW.EXE"));
+    EXPECT_FALSE(FileExists(Viewers() + "QUIKVIEW.ORG"));
 }
 
 TEST_F(InstallEngineTest, PurgeSharedDllsRemovesOnlyEntriesBelowTheInstallPath) {
@@ -339,7 +345,27 @@ TEST_F(InstallEngineTest, RemovalTakesEverythingOfTheProductAndLeavesSharedParen
     SetDword(HKEY_LOCAL_MACHINE, kSharedDlls, server_.path() + "PROGRAM\\A.DLL", 1);
     SetDword(HKEY_LOCAL_MACHINE, kSharedDlls, "C:\\OTHER.DLL", 1);
 
+    // Windows 95 deletes a key's subkeys with it: the uninstall never asks
+    // to delete a key that still has some.
+    std::vector<std::string> withSubkeys;
+    RegistryFaults faults;
+    faults.FailWhen([&](const reg::Call& call) {
+        std::string path = reg::Describe(call);
+        HKEY key = nullptr;
+        DWORD subkeys = 0;
+        if (call.op == reg::Op::DeleteKey && path.size() > 5 &&
+            RegOpenKeyExA(path[3] == 'U' ? HKEY_CURRENT_USER : path[3] == 'M' ? HKEY_LOCAL_MACHINE
+                                                                                : HKEY_CLASSES_ROOT,
+                          path.c_str() + 5, 0, KEY_READ, &key) == ERROR_SUCCESS) {
+            RegQueryInfoKeyA(key, nullptr, nullptr, nullptr, &subkeys, nullptr, nullptr, nullptr,
+                             nullptr, nullptr, nullptr, nullptr);
+            RegCloseKey(key);
+            if (subkeys) withSubkeys.push_back(path);
+        }
+        return false;
+    });
     EXPECT_EQ(0, UninstallWorkstation());
+    EXPECT_EQ(std::vector<std::string>{}, withSubkeys);
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Corvel"));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Corvel\\Orbisel"));
     EXPECT_EQ("kept", GetString(HKEY_CURRENT_USER, "Software\\Corvel\\Other", "y"))
