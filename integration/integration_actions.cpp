@@ -139,13 +139,10 @@ std::vector<std::uint32_t> RemoveAllIntegrations() {
         // integration or removal may have, and so may a damaged record.
         record.Action = record.Status != kStatusNotIntegrated ? kActionRemove : kActionNone;
     }
-    std::vector<std::uint32_t> removing;
-    for (std::uint32_t i = 0; i < table.AppCount; ++i) {
-        if (table.Records[i].Action == kActionRemove) removing.push_back(i);
-    }
     ApplyIntegrationActions(nullptr);
+    // Every record is now 1 (not integrated), or 4 when its removal failed.
     std::vector<std::uint32_t> undone;
-    for (std::uint32_t i : removing) {
+    for (std::uint32_t i = 0; i < table.AppCount; ++i) {
         if (table.Records[i].Status == kStatusFailed) undone.push_back(i);
     }
     return undone;
